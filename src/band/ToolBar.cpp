@@ -1,0 +1,243 @@
+#include "band/ToolBar.h"
+
+#include "band/mdlCommon.h"
+#include "band/mdlToolband.h"
+#include "platform/guard.h"
+
+namespace {
+constexpr const char* kObject = "Toolbar";
+
+template <class T>
+T& required(T* p) {
+  if (!p) platform::raiseHResult(E_POINTER);
+  return *p;
+}
+}  // namespace
+
+void ToolBar::Trace(const std::string& message) {
+  LogTrace(kObject, message);
+}
+
+void ToolBar::ReportError(std::string_view routine, const platform::Error& error) {
+  LogErrorState("Folverra", kObject, routine, error, "");
+}
+
+template <class Body>
+HRESULT ToolBar::guardedCom(std::string_view routine, Body&& body) {
+  return platform::guardedCom(
+      routine, [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
+      std::forward<Body>(body));
+}
+
+ToolBar::ToolBar() {
+  Trace("Entering Class_Initialize()");
+  platform::guarded(
+      "Class_Initialize()",
+      [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
+      [&] { SetToolband(com::Ptr<IUnknown>(identity())); });
+}
+
+ToolBar::~ToolBar() {
+  Trace("Entering Class_Terminate()");
+  platform::guarded(
+      "Class_Terminate()",
+      [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
+      [&] {
+        // Another band created later on this thread owns the slot now; leave it.
+        if (Toolband().get() == identity()) SetToolband(nullptr);
+      });
+}
+
+HRESULT ToolBar::QueryInterface(REFIID riid, void** ppv) {
+  return com::answer(riid, ppv,
+                     {{IID_IDeskBand, static_cast<IDeskBand*>(this)},
+                      {IID_IDockingWindow, &dockingWindow_},
+                      {IID_IOleWindow, &oleWindow_},
+                      {IID_IInputObject, static_cast<IInputObject*>(this)},
+                      {IID_IObjectWithSite, static_cast<IObjectWithSite*>(this)},
+                      {IID_IPersistStream, static_cast<IPersistStream*>(this)},
+                      {IID_IPersist, &persist_},
+                      {IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
+                      {IID_I_Toolbar, static_cast<I_Toolbar*>(this)}});
+}
+
+// IOleWindow
+
+ToolBar::OleWindow::OleWindow(ToolBar& band) : Part(*band.identity()), band_(band) {}
+
+HRESULT ToolBar::OleWindow::GetWindow(HWND* phwnd) {
+  band_.Trace("Entering IOleWindow_GetWindow()");
+  return band_.guardedCom("IOleWindow_GetWindow()", [&] { required(phwnd) = ToolbandHWND(); });
+}
+
+HRESULT ToolBar::OleWindow::ContextSensitiveHelp(BOOL) {
+  return E_NOTIMPL;
+}
+
+// IDockingWindow
+
+ToolBar::DockingWindow::DockingWindow(ToolBar& band) : Part(*band.identity()), band_(band) {}
+
+HRESULT ToolBar::DockingWindow::GetWindow(HWND* phwnd) {
+  band_.Trace("Entering IDockingWindow_GetWindow()");
+  return band_.guardedCom("IDockingWindow_GetWindow()", [&] {
+    HWND hwnd = nullptr;
+    band_.oleWindow_.GetWindow(&hwnd);
+    required(phwnd) = hwnd;
+  });
+}
+
+HRESULT ToolBar::DockingWindow::ContextSensitiveHelp(BOOL) {
+  band_.Trace("Entering IDockingWindow_ContextSensitiveHelp()");
+  return E_NOTIMPL;
+}
+
+HRESULT ToolBar::DockingWindow::ShowDW(BOOL fShow) {
+  band_.Trace("Entering IDockingWindow_ShowDW()");
+  return band_.guardedCom("IDockingWindow_ShowDW()", [&] {
+    if (fShow)
+      ShowToolband();
+    else
+      HideToolband();
+  });
+}
+
+HRESULT ToolBar::DockingWindow::CloseDW(DWORD) {
+  band_.Trace("Entering IDockingWindow_CloseDW()");
+  // Only hides: the window goes when the band loses its site.
+  return band_.guardedCom("IDockingWindow_CloseDW()", [&] { HideToolband(); });
+}
+
+HRESULT ToolBar::DockingWindow::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
+  band_.Trace("Entering IDockingWindow_ResizeBorderDW()");
+  return E_NOTIMPL;
+}
+
+// IDeskBand
+
+HRESULT ToolBar::GetWindow(HWND* phwnd) {
+  Trace("Entering IDeskBand_GetWindow()");
+  return guardedCom("IDeskBand_GetWindow()", [&] {
+    HWND hwnd = nullptr;
+    dockingWindow_.GetWindow(&hwnd);
+    required(phwnd) = hwnd;
+  });
+}
+
+HRESULT ToolBar::ContextSensitiveHelp(BOOL) {
+  Trace("Entering IDeskBand_ContextSensitiveHelp()");
+  return E_NOTIMPL;
+}
+
+HRESULT ToolBar::ShowDW(BOOL fShow) {
+  Trace("Entering IDeskBand_ShowDW()");
+  return guardedCom("IDeskBand_ShowDW()", [&] { dockingWindow_.ShowDW(fShow); });
+}
+
+HRESULT ToolBar::CloseDW(DWORD dwReserved) {
+  Trace("Entering IDeskBand_CloseDW()");
+  return guardedCom("IDeskBand_CloseDW()", [&] { dockingWindow_.CloseDW(dwReserved); });
+}
+
+HRESULT ToolBar::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
+  Trace("Entering IDeskBand_ResizeBorderDW()");
+  return E_NOTIMPL;
+}
+
+HRESULT ToolBar::GetBandInfo(DWORD, DWORD, DESKBANDINFO* pdbi) {
+  Trace("Entering IDeskBand_GetBandInfo()");
+  return guardedCom("IDeskBand_GetBandInfo()", [&] {
+    DESKBANDINFO& info = required(pdbi);
+    const POINTL size{kBandWidth, kBandHeight};
+    if (info.dwMask & DBIM_MINSIZE) info.ptMinSize = size;
+    if (info.dwMask & DBIM_MAXSIZE) info.ptMaxSize = size;
+    if (info.dwMask & DBIM_INTEGRAL) info.ptIntegral = size;
+    if (info.dwMask & DBIM_ACTUAL) info.ptActual = size;
+    if (info.dwMask & DBIM_MODEFLAGS) info.dwModeFlags = DBIMF_NORMAL;
+    // The band has no title and no colour of its own: DBIM_TITLE and DBIM_BKCOLOR write nothing.
+  });
+}
+
+// IInputObject: focus is never refused and keys are always reported handled.
+
+HRESULT ToolBar::UIActivateIO(BOOL, MSG*) {
+  return S_OK;
+}
+HRESULT ToolBar::HasFocusIO() {
+  return S_OK;
+}
+HRESULT ToolBar::TranslateAcceleratorIO(MSG*) {
+  return S_OK;
+}
+
+// IObjectWithSite
+
+HRESULT ToolBar::SetSite(IUnknown* pUnkSite) {
+  Trace("Entering IObjectWithSite_SetSite()");
+  return guardedCom("IObjectWithSite_SetSite()",
+                    [&] { SetToolbandSite(com::Ptr<IUnknown>(pUnkSite)); });
+}
+
+HRESULT ToolBar::GetSite(REFIID riid, void** ppvSite) {
+  Trace("Entering IObjectWithSite_GetSite()");
+  if (ppvSite) *ppvSite = nullptr;
+  return guardedCom("IObjectWithSite_GetSite()", [&] {
+    void*& out = required(ppvSite);
+    platform::check(ToolbandSite()->QueryInterface(riid, &out));
+  });
+}
+
+// IPersist and IPersistStream: the band has nothing to persist.
+
+ToolBar::Persist::Persist(ToolBar& band) : Part(*band.identity()), band_(band) {}
+
+HRESULT ToolBar::Persist::GetClassID(CLSID* pClassID) {
+  band_.Trace("Entering IPersist_GetClassID()");
+  return band_.guardedCom("IPersist_GetClassID()",
+                          [&] { required(pClassID) = com::CLSIDFromProgID(kToolBarProgId); });
+}
+
+HRESULT ToolBar::GetClassID(CLSID* pClassID) {
+  Trace("Entering IPersistStream_GetClassID()");
+  return guardedCom("IPersistStream_GetClassID()", [&] {
+    CLSID clsid{};
+    persist_.GetClassID(&clsid);
+    required(pClassID) = clsid;
+  });
+}
+
+HRESULT ToolBar::IsDirty() {
+  return E_NOTIMPL;
+}
+HRESULT ToolBar::Load(IStream*) {
+  return S_OK;
+}
+HRESULT ToolBar::Save(IStream*, BOOL) {
+  return S_OK;
+}
+HRESULT ToolBar::GetSizeMax(ULARGE_INTEGER*) {
+  return E_NOTIMPL;
+}
+
+// IObjectSafety: any safety request is accepted; the masks are not written.
+
+HRESULT ToolBar::GetInterfaceSafetyOptions(REFIID, DWORD*, DWORD*) {
+  return S_OK;
+}
+HRESULT ToolBar::SetInterfaceSafetyOptions(REFIID, DWORD, DWORD) {
+  return S_OK;
+}
+
+// _Toolbar
+
+HRESULT ToolBar::SetToolbar(VARIANT_BOOL* result) {
+  Trace("Entering SetToolbar()");
+  VARIANT_BOOL shown = 0;
+  guardedCom("SetToolbar()", [&] {
+    if (!IsShell5()) return;
+    ToolbandBrowser().ShowBrowserBar(kToolBarClsidText, true);
+    shown = -1;
+  });
+  if (result) *result = shown;
+  return S_OK;
+}

@@ -1,0 +1,458 @@
+// The headless window tree and message queues. Windows are entries of one process-wide table
+// keyed by their handle; each belongs to the thread that created it and gets its posted
+// messages through that thread's queue. Window procedures are always called with no lock
+// held, so they may create, destroy and re-parent windows freely.
+#include "platform/ui.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace ui {
+namespace {
+
+constexpr std::uint32_t kInvalidWindowHandle = 1400;
+
+struct Window {
+  std::string className;
+  std::string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;
+  std::vector<HWND> children;  // z-order, top first
+  std::thread::id thread;
+  WNDPROC proc = nullptr;
+  LONG_PTR userData = 0;
+  std::map<std::string, HANDLE> props;
+  bool visible = false;
+  RECT rect{};  // relative to the parent's client area
+};
+
+struct Queue {
+  std::mutex mutex;
+  std::condition_variable ready;
+  std::deque<MSG> messages;
+};
+
+struct Table {
+  std::mutex mutex;
+  std::unordered_map<std::uintptr_t, Window> windows;
+  std::map<std::string, WNDPROC> classes;
+  std::map<std::thread::id, std::shared_ptr<Queue>> queues;
+  std::uintptr_t nextHandle = 0x10010;
+};
+
+Table& table() {
+  static Table t;
+  return t;
+}
+
+std::uintptr_t key(HWND hwnd) {
+  return reinterpret_cast<std::uintptr_t>(hwnd);
+}
+
+// Caller holds the table lock.
+Window* find(Table& t, HWND hwnd) {
+  auto it = t.windows.find(key(hwnd));
+  if (it != t.windows.end()) return &it->second;
+  sys::SetLastError(kInvalidWindowHandle);
+  return nullptr;
+}
+
+std::shared_ptr<Queue> queueOf(std::thread::id thread) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  auto& q = t.queues[thread];
+  if (!q) q = std::make_shared<Queue>();
+  return q;
+}
+
+std::shared_ptr<Queue> ownQueue() {
+  thread_local std::shared_ptr<Queue> own = queueOf(std::this_thread::get_id());
+  return own;
+}
+
+void unlinkChild(Table& t, HWND parent, HWND child) {
+  if (Window* p = parent ? find(t, parent) : nullptr) {
+    auto& c = p->children;
+    c.erase(std::remove(c.begin(), c.end(), child), c.end());
+  }
+}
+
+// The window and its descendants, parents before children; iterative, so depth is unbounded.
+std::vector<HWND> subtree(Table& t, HWND root) {
+  std::vector<HWND> order;
+  std::vector<HWND> stack{root};
+  while (!stack.empty()) {
+    HWND h = stack.back();
+    stack.pop_back();
+    Window* w = find(t, h);
+    if (!w) continue;
+    order.push_back(h);
+    for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) stack.push_back(*it);
+  }
+  return order;
+}
+
+WNDPROC procOf(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  return w ? w->proc : nullptr;
+}
+
+LPARAM makeSize(int width, int height) {
+  return static_cast<LPARAM>((static_cast<std::uint32_t>(height & 0xFFFF) << 16) |
+                             static_cast<std::uint32_t>(width & 0xFFFF));
+}
+
+}  // namespace
+
+bool RegisterWindowClass(const std::string& className, WNDPROC proc) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  t.classes.emplace(className, proc);
+  return true;
+}
+
+HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::string& title,
+                    DWORD style, int x, int y, int width, int height, HWND parent) {
+  HWND hwnd;
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    auto cls = t.classes.find(className);
+    if (cls == t.classes.end()) {
+      sys::SetLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+      return nullptr;
+    }
+    Window* p = parent ? find(t, parent) : nullptr;
+    if (parent && !p) return nullptr;
+    hwnd = reinterpret_cast<HWND>(t.nextHandle);
+    t.nextHandle += 2;
+    Window w;
+    w.className = className;
+    w.title = title;
+    w.style = style;
+    w.exStyle = exStyle;
+    w.parent = parent;
+    w.thread = std::this_thread::get_id();
+    w.proc = cls->second;
+    w.visible = (style & WS_VISIBLE) != 0;
+    w.rect = {x, y, x + width, y + height};
+    if (p) p->children.insert(p->children.begin(), hwnd);
+    t.windows.emplace(key(hwnd), std::move(w));
+  }
+  SendMessage(hwnd, WM_CREATE, 0, 0);
+  return hwnd;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+  std::vector<HWND> doomed;
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    if (!find(t, hwnd)) return FALSE;
+    doomed = subtree(t, hwnd);
+  }
+  for (HWND h : doomed) SendMessage(h, WM_DESTROY, 0, 0);
+  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) SendMessage(*it, WM_NCDESTROY, 0, 0);
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  if (Window* w = find(t, hwnd)) unlinkChild(t, w->parent, hwnd);
+  for (HWND h : doomed) t.windows.erase(key(h));
+  return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  return t.windows.count(key(hwnd)) ? TRUE : FALSE;
+}
+
+std::string GetClassName(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  return w ? w->className : std::string();
+}
+
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return 0;
+  switch (index) {
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(w->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(w->exStyle);
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWLP_USERDATA:
+      return w->userData;
+    default:
+      sys::SetLastError(1413);
+      return 0;  // ERROR_INVALID_INDEX
+  }
+}
+
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return 0;
+  LONG_PTR previous = 0;
+  switch (index) {
+    case GWL_STYLE:
+      previous = static_cast<LONG_PTR>(w->style);
+      w->style = static_cast<DWORD>(value);
+      w->visible = (w->style & WS_VISIBLE) != 0;
+      break;
+    case GWL_EXSTYLE:
+      previous = static_cast<LONG_PTR>(w->exStyle);
+      w->exStyle = static_cast<DWORD>(value);
+      break;
+    case GWLP_WNDPROC:
+      previous = reinterpret_cast<LONG_PTR>(w->proc);
+      w->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GWLP_USERDATA:
+      previous = w->userData;
+      w->userData = value;
+      break;
+    default:
+      sys::SetLastError(1413);
+      return 0;
+  }
+  return previous;
+}
+
+HWND SetParent(HWND child, HWND parent) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* c = find(t, child);
+  Window* p = parent ? find(t, parent) : nullptr;
+  if (!c || (parent && !p)) return nullptr;
+  for (HWND h = parent; h; h = find(t, h)->parent) {
+    if (h == child) return nullptr;  // would make a cycle
+  }
+  HWND previous = c->parent;
+  unlinkChild(t, previous, child);
+  c->parent = parent;
+  if (p) p->children.insert(p->children.begin(), child);
+  return previous;
+}
+
+HWND GetParent(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  return w ? w->parent : nullptr;
+}
+
+BOOL ShowWindow(HWND hwnd, int cmdShow) {
+  bool wasVisible;
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    Window* w = find(t, hwnd);
+    if (!w) return FALSE;
+    wasVisible = w->visible;
+    w->visible = cmdShow != SW_HIDE;
+    if (w->visible)
+      w->style |= WS_VISIBLE;
+    else
+      w->style &= ~WS_VISIBLE;
+  }
+  if (wasVisible != (cmdShow != SW_HIDE)) SendMessage(hwnd, WM_SHOWWINDOW, cmdShow != SW_HIDE, 0);
+  return wasVisible ? TRUE : FALSE;
+}
+
+BOOL IsWindowVisible(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  for (Window* w = find(t, hwnd); w; w = w->parent ? find(t, w->parent) : nullptr) {
+    if (!w->visible) return FALSE;
+    if (!w->parent) return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL) {
+  bool resized;
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    Window* w = find(t, hwnd);
+    if (!w) return FALSE;
+    resized = w->rect.right - w->rect.left != width || w->rect.bottom - w->rect.top != height;
+    w->rect = {x, y, x + width, y + height};
+  }
+  SendMessage(hwnd, WM_MOVE, 0, 0);
+  if (resized) SendMessage(hwnd, WM_SIZE, 0, makeSize(width, height));
+  return TRUE;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* rect) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w || !rect) return FALSE;
+  *rect = w->rect;
+  for (Window* p = w->parent ? find(t, w->parent) : nullptr; p;
+       p = p->parent ? find(t, p->parent) : nullptr) {
+    rect->left += p->rect.left;
+    rect->right += p->rect.left;
+    rect->top += p->rect.top;
+    rect->bottom += p->rect.top;
+  }
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, RECT* rect) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w || !rect) return FALSE;
+  *rect = {0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+  return TRUE;
+}
+
+BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) {
+  std::vector<HWND> all;
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    if (!find(t, parent)) return FALSE;
+    all = subtree(t, parent);
+  }
+  for (std::size_t i = 1; i < all.size(); ++i) {
+    if (IsWindow(all[i]) && !callback(all[i], lParam)) break;
+  }
+  return TRUE;
+}
+
+BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return FALSE;
+  w->props[name] = value;
+  return TRUE;
+}
+
+HANDLE GetProp(HWND hwnd, const std::string& name) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return nullptr;
+  auto it = w->props.find(name);
+  return it == w->props.end() ? nullptr : it->second;
+}
+
+HANDLE RemoveProp(HWND hwnd, const std::string& name) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return nullptr;
+  auto it = w->props.find(name);
+  if (it == w->props.end()) return nullptr;
+  HANDLE value = it->second;
+  w->props.erase(it);
+  return value;
+}
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+LRESULT DefWindowProc(HWND, UINT, WPARAM, LPARAM) {
+  return 0;
+}
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProc(procOf(hwnd), hwnd, msg, wParam, lParam);
+}
+
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::shared_ptr<Queue> queue;
+  if (!hwnd) {
+    queue = ownQueue();
+  } else {
+    std::thread::id owner;
+    {
+      Table& t = table();
+      std::lock_guard lock(t.mutex);
+      Window* w = find(t, hwnd);
+      if (!w) return FALSE;
+      owner = w->thread;
+    }
+    queue = owner == std::this_thread::get_id() ? ownQueue() : queueOf(owner);
+  }
+  {
+    std::lock_guard lock(queue->mutex);
+    queue->messages.push_back(MSG{hwnd, msg, wParam, lParam, 0, {0, 0}});
+  }
+  queue->ready.notify_one();
+  return TRUE;
+}
+
+BOOL GetMessage(MSG* msg) {
+  auto queue = ownQueue();
+  std::unique_lock lock(queue->mutex);
+  queue->ready.wait(lock, [&] { return !queue->messages.empty(); });
+  *msg = queue->messages.front();
+  queue->messages.pop_front();
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL PeekMessage(MSG* msg) {
+  auto queue = ownQueue();
+  std::lock_guard lock(queue->mutex);
+  if (queue->messages.empty()) return FALSE;
+  *msg = queue->messages.front();
+  queue->messages.pop_front();
+  return TRUE;
+}
+
+LRESULT DispatchMessage(const MSG* msg) {
+  if (!msg->hwnd) return 0;
+  return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  PostMessage(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
+
+void DoEvents() {
+  auto queue = ownQueue();
+  std::size_t pending;
+  {
+    std::lock_guard lock(queue->mutex);
+    pending = queue->messages.size();
+  }
+  // Only what was pending on entry, so a handler that posts again cannot spin this forever.
+  MSG msg;
+  while (pending-- > 0 && PeekMessage(&msg)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the thread's loop
+      break;
+    }
+    DispatchMessage(&msg);
+  }
+}
+
+HCURSOR LoadHandCursor() {
+  static int handCursor;
+  return reinterpret_cast<HCURSOR>(&handCursor);
+}
+
+}  // namespace ui

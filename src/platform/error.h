@@ -1,0 +1,56 @@
+// Failures of the platform and of the system, carried the way the original run-time carried
+// them: a number (a run-time error number or an HRESULT as a signed value), a source, a
+// description and the last system error seen when it was raised.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace platform {
+
+// Run-time error numbers the system relies on.
+enum RuntimeError : std::int32_t {
+  kInvalidCall = 5,
+  kOverflow = 6,
+  kOutOfMemory = 7,
+  kSubscriptOutOfRange = 9,
+  kTypeMismatch = 13,
+  kInternalError = 51,
+  kPermissionDenied = 70,
+  kObjectNotSet = 91,
+  kObjectRequired = 424,
+  kNotSupported = 438,
+  kAutomationError = 440,
+};
+
+// The source text of errors raised by the run-time itself.
+inline constexpr const char* kRuntimeSource = "Folverra";
+
+struct Error : std::exception {
+  std::int32_t number = 0;
+  std::string source;
+  std::string description;
+  std::uint32_t lastDllError = 0;
+
+  Error() = default;
+  Error(std::int32_t number, std::string source, std::string description,
+        std::uint32_t lastDllError = 0);
+  const char* what() const noexcept override { return description.c_str(); }
+};
+
+// The run-time's own description of an error number ("Permission denied", ...), or of an
+// HRESULT when the number is one.
+std::string describe(std::int32_t number);
+
+[[noreturn]] void raise(std::int32_t number, std::string description = {});
+[[noreturn]] void raiseNothing();  // run-time error 91
+[[noreturn]] void raiseHResult(std::int32_t hr, std::string source = {});
+
+// Raises when hr is a failure; returns hr otherwise.
+std::int32_t check(std::int32_t hr, const char* source = nullptr);
+
+// Turns whatever is in flight into the error state a guard reports.
+Error currentError(std::exception_ptr caught);
+
+}  // namespace platform

@@ -1,0 +1,113 @@
+// The ui port: windows (handles, classes, styles, parents, show state, window procedures and
+// properties), the message queue of the calling thread, and forms.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/wintypes.h"
+
+namespace ui {
+
+using EnumWindowsCallback = BOOL(CALLBACK*)(HWND, LPARAM);
+
+// Registers a window class for this process; registering an existing name again is harmless.
+bool RegisterWindowClass(const std::string& className, WNDPROC proc);
+HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::string& title,
+                    DWORD style, int x, int y, int width, int height, HWND parent);
+BOOL DestroyWindow(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+std::string GetClassName(HWND hwnd);
+
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
+HWND SetParent(HWND child, HWND parent);
+HWND GetParent(HWND hwnd);
+BOOL ShowWindow(HWND hwnd, int cmdShow);
+BOOL IsWindowVisible(HWND hwnd);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
+BOOL GetClientRect(HWND hwnd, RECT* rect);
+BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam);
+
+BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value);
+HANDLE GetProp(HWND hwnd, const std::string& name);
+HANDLE RemoveProp(HWND hwnd, const std::string& name);
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The calling thread's queue.
+BOOL GetMessage(MSG* msg);
+BOOL PeekMessage(MSG* msg);  // removes the message it returns
+LRESULT DispatchMessage(const MSG* msg);
+void PostQuitMessage(int exitCode);
+// Processes what is pending in the calling thread's queue, once.
+void DoEvents();
+
+// IDC_HAND; null when the cursor cannot be loaded.
+HCURSOR LoadHandCursor();
+
+// A form in the original run-time's sense: a window with handlers. One instance per thread
+// (see Instance); Load creates the window and runs Form_Load once, Unload runs Form_Unload and
+// destroys the window.
+class Form {
+ public:
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  void Load();
+  bool isLoaded() const { return hwnd_ != nullptr; }
+  // The window handle; loads the form first, as the original did.
+  HWND hWnd();
+  void Show();
+  void Hide();
+
+  // Runs Form_Unload and destroys the window; false when the handler cancelled.
+  bool UnloadWindow();
+
+ protected:
+  Form() = default;
+  virtual std::string formName() const = 0;
+  virtual void Form_Initialize() {}
+  virtual void Form_Load() {}
+  virtual void Form_Unload(int& cancel) { (void)cancel; }
+  virtual void Form_Resize() {}
+
+ private:
+  template <class F>
+  friend class Instance;
+  static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+// The per-thread single instance of form class F: created on first reference, dropped by
+// Unload; a reference after unload creates a fresh one.
+template <class F>
+class Instance {
+ public:
+  static F& get() {
+    auto& s = slot();
+    if (!s) {
+      s.reset(new F());
+      static_cast<Form&>(*s).Form_Initialize();
+    }
+    return *s;
+  }
+  static bool exists() { return slot() != nullptr; }
+  static void Unload() {
+    auto& s = slot();
+    if (s && s->UnloadWindow()) s.reset();
+  }
+
+ private:
+  static std::unique_ptr<F>& slot() {
+    thread_local std::unique_ptr<F> instance;
+    return instance;
+  }
+};
+
+}  // namespace ui

@@ -1,0 +1,93 @@
+// The xml port: the part of the MSXML 3 DOM the system uses. Handles are small values; an
+// empty one is Nothing and raises run-time error 91 when used.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace xml {
+
+class NodeList;
+class Document;
+
+class Node {
+ public:
+  struct Impl;
+  Node() = default;
+  explicit Node(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+  // The very same node.
+  bool is(const Node& other) const;
+
+  std::string nodeName() const;
+  // 1 element, 3 text, 4 CDATA section, 7 processing instruction, 8 comment, 9 document.
+  int nodeType() const;
+  // Text of the node and its descendants.
+  std::string text() const;
+  // Replaces the children with one text node.
+  void setText(const std::string& value);
+  // The node's markup.
+  std::string xml() const;
+
+  // Null (empty optional) when the attribute is absent.
+  std::optional<std::string> getAttribute(const std::string& name) const;
+  void setAttribute(const std::string& name, const std::string& value);
+  void removeAttribute(const std::string& name);
+
+  Node appendChild(const Node& child);
+  Node removeChild(const Node& child);
+  Node cloneNode(bool deep) const;
+  Node parentNode() const;
+  Node firstChild() const;
+  NodeList childNodes() const;
+  Document ownerDocument() const;
+
+  // XPath; Nothing / an empty list when nothing matches. A bad expression raises.
+  Node selectSingleNode(const std::string& xpath) const;
+  NodeList selectNodes(const std::string& xpath) const;
+
+  const std::shared_ptr<Impl>& impl() const { return impl_; }
+
+ protected:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+class NodeList {
+ public:
+  struct Impl;
+  NodeList() = default;
+  explicit NodeList(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  long length() const;
+  // Nothing when index is out of range, as the DOM's item does.
+  Node item(long index) const;
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+class Document : public Node {
+ public:
+  Document() = default;
+  explicit Document(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+  // A new, empty DOMDocument 3.0.
+  static Document Create();
+
+  void setAsync(bool value);
+  // Replaces the content with the file's; false (and an empty document) when the file is
+  // missing or not well-formed.
+  bool load(const std::string& path);
+  bool loadXML(const std::string& text);
+  // Writes the document to path; raises when it cannot.
+  void save(const std::string& path) const;
+
+  Node documentElement() const;
+  Node createElement(const std::string& name) const;
+  Node createTextNode(const std::string& text) const;
+  Node createCDATASection(const std::string& text) const;
+};
+
+}  // namespace xml

@@ -1,0 +1,39 @@
+// A headless browser window with the band created through the class registry, as the browser
+// creates it, and the interfaces the tests drive it through.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "band/Server.h"
+#include "headless/browser.h"
+#include "support.h"
+
+struct BandFixture : ::testing::Test {
+  testing_support::ModuleFolder dir;
+  std::unique_ptr<headless::BrowserWindow> window;
+
+  void SetUp() override {
+    ASSERT_EQ(DllRegisterServer(), S_OK);
+    window = std::make_unique<headless::BrowserWindow>();
+  }
+  void TearDown() override { window.reset(); }
+
+  // A new band object, not yet sited.
+  static com::Ptr<IUnknown> createBand() {
+    com::Ptr<IUnknown> band;
+    EXPECT_EQ(com::CoCreateInstance(com::CLSIDFromProgID(kToolBarProgId), nullptr, IID_IUnknown,
+                                    band.putVoid()),
+              S_OK);
+    return band;
+  }
+  template <class T>
+  static com::Ptr<T> as(const com::Ptr<IUnknown>& object, REFIID iid) {
+    return object.query<T>(iid);
+  }
+  testing_support::Log log() const { return testing_support::readLog(dir.log()); }
+  std::size_t records() const {
+    return std::filesystem::exists(dir.log()) ? log().records.size() : 0;
+  }
+};

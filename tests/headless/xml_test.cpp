@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "platform/wintypes.h"
+#include "platform/xml.h"
+#include "support.h"
+
+namespace {
+
+int errorNumber(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const platform::Error& e) {
+    return e.number;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(XmlPort, LoadXmlAcceptsExactlyOneRootElement) {
+  struct Case {
+    const char* text;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"<a/>", true},
+      {"<?xml version=\"1.0\"?><a><b/></a>", true},
+      {"<!-- before --><a/><!-- after -->", true},
+      {"  <a/>  ", true},
+      {"", false},
+      {"<a>", false},
+      {"<a/><b/>", false},
+      {"text", false},
+      {"<a/>trailing", false},
+      {"<a></b>", false},
+      {"<a x='1' x='2'/>", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    xml::Document doc = xml::Document::Create();
+    ASSERT_TRUE(doc.loadXML("<previous/>"));
+    EXPECT_EQ(doc.loadXML(c.text), c.loads);
+    EXPECT_EQ(doc.documentElement().isNothing(), !c.loads) << "a failed load leaves it empty";
+  }
+}
+
+TEST(XmlPort, TextIsEscapedInMarkupAndReadsBackUnchanged) {
+  xml::Document doc = xml::Document::Create();
+  xml::Node root = doc.appendChild(doc.createElement("errors"));
+  xml::Node field = root.appendChild(doc.createElement("description"));
+  field.setText("a < b & \"c\" > d");
+  field.setAttribute("kind", "<&>");
+  EXPECT_EQ(field.text(), "a < b & \"c\" > d");
+  xml::Document copy = xml::Document::Create();
+  ASSERT_TRUE(copy.loadXML(doc.xml()));
+  EXPECT_EQ(copy.selectSingleNode("/errors/description").text(), "a < b & \"c\" > d");
+  EXPECT_EQ(copy.selectSingleNode("/errors/description").getAttribute("kind"), "<&>");
+  EXPECT_FALSE(copy.documentElement().getAttribute("missing").has_value());
+}
+
+TEST(XmlPort, DetachedNodesStayUsableAndInvisible) {
+  xml::Document doc = xml::Document::Create();
+  ASSERT_TRUE(doc.loadXML("<r><error/><error/></r>"));
+  xml::Node created = doc.createElement("error");
+  xml::Node removed = doc.documentElement().removeChild(doc.selectSingleNode("/r/error"));
+  xml::Node cloned = doc.documentElement().cloneNode(true);
+  EXPECT_EQ(doc.selectNodes("//error").length(), 1) << "only the attached one";
+  EXPECT_EQ(doc.xml(), "<r><error/></r>");
+  EXPECT_TRUE(removed.parentNode().isNothing());
+
+  ASSERT_TRUE(doc.loadXML("<fresh/>"));  // a reload displaces the old tree
+  created.setAttribute("n", "1");
+  doc.documentElement().appendChild(created);
+  doc.documentElement().appendChild(removed);
+  EXPECT_EQ(doc.xml(), "<fresh><error n=\"1\"/><error/></fresh>");
+  EXPECT_EQ(cloned.xml(), "<r><error/></r>");
+  EXPECT_TRUE(doc.documentElement().firstChild().is(created));
+}
+
+TEST(XmlPort, RefusedOperationsRaise) {
+  xml::Document doc = xml::Document::Create();
+  xml::Node root = doc.appendChild(doc.createElement("root"));
+  xml::Node child = root.appendChild(doc.createElement("child"));
+  struct Case {
+    const char* name;
+    std::function<void()> body;
+    int number;
+  };
+  const Case cases[] = {
+      {"member of Nothing", [] { xml::Node().text(); }, platform::kObjectNotSet},
+      {"item of Nothing list", [] { xml::NodeList().length(); }, platform::kObjectNotSet},
+      {"second root", [&] { doc.appendChild(doc.createElement("other")); }, E_FAIL},
+      {"own ancestor", [&] { child.appendChild(root); }, E_FAIL},
+      {"not a child", [&] { child.removeChild(root); }, E_INVALIDARG},
+      {"bad xpath", [&] { doc.selectNodes("//["); }, platform::kInvalidCall},
+      {"unwritable path", [&] { doc.save("/nonexistent-folder/x.xml"); },
+       static_cast<int>(0x80070005u)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(errorNumber(c.body), c.number) << c.name;
+  EXPECT_FALSE(doc.load("/nonexistent-folder/x.xml"));
+}
+
+TEST(XmlPort, SaveAndLoadRoundTripThroughAFile) {
+  testing_support::ModuleFolder dir;
+  const std::string path = (dir.path() / "doc.xml").string();
+  xml::Document doc = xml::Document::Create();
+  ASSERT_TRUE(doc.loadXML("<a><b>ünï &amp; ✓</b><![CDATA[<raw>]]></a>"));
+  doc.createElement("never-saved");
+  doc.save(path);
+  xml::Document back = xml::Document::Create();
+  ASSERT_TRUE(back.load(path));
+  EXPECT_EQ(back.xml(), doc.xml());
+  EXPECT_EQ(back.documentElement().text(), "ünï & ✓<raw>");
+  EXPECT_EQ(back.documentElement().childNodes().length(), 2);
+  EXPECT_EQ(back.documentElement().childNodes().item(1).nodeType(), 4);
+  EXPECT_TRUE(back.documentElement().childNodes().item(2).isNothing());
+}

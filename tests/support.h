@@ -1,0 +1,66 @@
+// Shared fixtures: a private module folder per test (so each has its own errors.xml), and
+// the log read back independently of the code that wrote it.
+#pragma once
+
+#include <pugixml.hpp>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class ModuleFolder {
+ public:
+  ModuleFolder() {
+    static int counter = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("folverra-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    setenv("FOLVERRA_MODULE_DIR", path_.c_str(), 1);
+  }
+  ~ModuleFolder() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path log() const { return path_ / "errors.xml"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+using Record = std::map<std::string, std::string>;
+
+struct Log {
+  bool wellFormed = false;
+  std::string root;
+  std::vector<Record> records;
+  std::vector<std::vector<std::string>> fieldOrder;
+};
+
+inline Log readLog(const std::filesystem::path& file) {
+  Log log;
+  pugi::xml_document doc;
+  log.wellFormed = static_cast<bool>(doc.load_file(file.c_str()));
+  if (!log.wellFormed) return log;
+  log.root = doc.document_element().name();
+  for (pugi::xml_node error : doc.document_element().children("error")) {
+    Record r;
+    std::vector<std::string> order;
+    for (pugi::xml_node field : error.children()) {
+      r[field.name()] = field.text().get();
+      order.push_back(field.name());
+    }
+    log.records.push_back(r);
+    log.fieldOrder.push_back(order);
+  }
+  return log;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,27 @@
+// The smallest harness: one line per failed check, the exit code says whether all passed.
+#pragma once
+
+#include <string>
+
+#include "platform/error.h"
+
+namespace smoke {
+
+// Records a failure of what unless ok; returns ok.
+bool expect(bool ok, const std::string& what);
+int failures();
+
+// Runs body; a platform error escaping it is a failure of what.
+template <class Body>
+void attempt(const std::string& what, Body&& body) {
+  try {
+    body();
+  } catch (const platform::Error& e) {
+    expect(false, what + ": error " + std::to_string(e.number) + " " + e.description);
+  }
+}
+
+void runPortChecks();
+void runBandChecks(const std::string& moduleFolder);
+
+}  // namespace smoke

@@ -1,0 +1,89 @@
+// A browser object for hosts where the real one cannot run: IWebBrowser2 answering only what
+// the band asks of its browser at siting. Written against the C layout of the interface so
+// that the many members it does not need share one stub.
+#define CINTERFACE
+#define COBJMACROS
+#include <windows.h>
+#include <exdisp.h>
+
+#include <new>
+
+#include "fake_browser.h"
+
+namespace {
+
+struct FakeBrowser {
+  IWebBrowser2 object;  // first, so the interface pointer is the object
+  IWebBrowser2Vtbl table;
+  LONG refs;
+  HWND window;
+};
+
+FakeBrowser* self(IWebBrowser2* object) {
+  return reinterpret_cast<FakeBrowser*>(object);
+}
+
+// Any member with any arguments: the x64 convention leaves the arguments to the caller.
+HRESULT STDMETHODCALLTYPE notImplemented() {
+  return E_NOTIMPL;
+}
+
+bool answers(REFIID riid) {
+  return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+         IsEqualIID(riid, IID_IWebBrowser) || IsEqualIID(riid, IID_IWebBrowserApp) ||
+         IsEqualIID(riid, IID_IWebBrowser2);
+}
+
+ULONG STDMETHODCALLTYPE addRef(IWebBrowser2* object) {
+  return static_cast<ULONG>(InterlockedIncrement(&self(object)->refs));
+}
+
+ULONG STDMETHODCALLTYPE release(IWebBrowser2* object) {
+  const LONG refs = InterlockedDecrement(&self(object)->refs);
+  if (refs == 0) delete self(object);
+  return static_cast<ULONG>(refs);
+}
+
+HRESULT STDMETHODCALLTYPE queryInterface(IWebBrowser2* object, REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = answers(riid) ? object : nullptr;
+  if (!*ppv) return E_NOINTERFACE;
+  addRef(object);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE application(IWebBrowser2* object, IDispatch** out) {
+  addRef(object);
+  *out = reinterpret_cast<IDispatch*>(object);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE hwndOf(IWebBrowser2* object, SHANDLE_PTR* out) {
+  *out = reinterpret_cast<SHANDLE_PTR>(self(object)->window);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
+  *out = SysAllocString(L"about:blank");
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace
+
+void* NewFakeBrowser(HWND window) {
+  auto* browser = new (std::nothrow) FakeBrowser{};
+  if (!browser) return nullptr;
+  auto** slots = reinterpret_cast<void**>(&browser->table);
+  for (size_t i = 0; i < sizeof browser->table / sizeof(void*); ++i)
+    slots[i] = reinterpret_cast<void*>(&notImplemented);
+  browser->table.QueryInterface = queryInterface;
+  browser->table.AddRef = addRef;
+  browser->table.Release = release;
+  browser->table.get_Application = application;
+  browser->table.get_HWND = hwndOf;
+  browser->table.get_LocationURL = location;
+  browser->object.lpVtbl = &browser->table;
+  browser->refs = 1;
+  browser->window = window;
+  return &browser->object;
+}

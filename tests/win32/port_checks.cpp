@@ -1,0 +1,150 @@
+// The Windows ports against the real system libraries: what the system relies on and the
+// headless platform can only imitate.
+#include <fstream>
+#include <thread>
+
+#include "check.h"
+#include "platform/com.h"
+#include "platform/system.h"
+#include "platform/xml.h"
+
+namespace smoke {
+namespace {
+
+constexpr std::int32_t kAnyFailure = 0;
+
+template <class Body>
+void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
+  try {
+    body();
+    expect(false, what + " did not raise");
+  } catch (const platform::Error& e) {
+    const bool ok = number == kAnyFailure ? e.number < 0 : e.number == number;
+    expect(ok,
+           what + " raised " + std::to_string(e.number) + ", expected " + std::to_string(number));
+  }
+}
+
+// Wine's MSXML hands out a fresh object each time a node is reached, so identity of one node
+// reached twice holds only on Windows.
+bool underWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+void checkGuids() {
+  const std::string text = "{EB0FE172-1A3A-11D0-89B3-00A0C90A90AC}";
+  expect(com::guidToString(IID_IDeskBand) == text,
+         "guidToString gave " + com::guidToString(IID_IDeskBand));
+  attempt("CLSIDFromString", [&] {
+    expect(com::CLSIDFromString(text) == IID_IDeskBand, "CLSIDFromString does not round-trip");
+  });
+  expectRaise(CO_E_CLASSSTRING, "CLSIDFromString of junk", [] { com::CLSIDFromString("junk"); });
+  expectRaise(CO_E_CLASSSTRING, "CLSIDFromProgID of an unknown class",
+              [] { com::CLSIDFromProgID("Folverra.NoSuchClass"); });
+}
+
+void checkXPath() {
+  auto doc = xml::Document::Create();
+  expect(doc.loadXML("<a x='1'><b>one</b><b>two</b></a>"), "loadXML of good markup failed");
+  expect(!doc.loadXML("<a>") && doc.documentElement().isNothing(),
+         "loadXML of broken markup succeeded or kept the old content");
+  doc.loadXML("<a x='1'><b>one</b><b>\xC3\xA9t\xC3\xA9</b></a>");
+  // XPath counts from 1; MSXML 3 reads XSL Patterns, counting from 0, unless told otherwise.
+  auto second = doc.selectSingleNode("/a/b[2]");
+  expect(second && second.text() == "\xC3\xA9t\xC3\xA9",
+         "queries are not XPath or UTF-8 text is garbled");
+  expect(doc.selectNodes("/a/b").length() == 2, "selectNodes did not find both b elements");
+  expect(doc.selectNodes("/a/c").length() == 0 && doc.selectSingleNode("/a/c").isNothing(),
+         "a query without matches found something");
+  expect(doc.selectNodes("/a/b").item(2).isNothing(), "item past the end is not Nothing");
+  auto a = doc.documentElement();
+  expect(a.is(a) && !a.is(a.firstChild()) && !a.is(xml::Node()), "is() confuses nodes");
+  if (!underWine())
+    expect(a.is(doc.selectSingleNode("/a")), "is() of one node reached twice is false");
+  expect(a.getAttribute("x") == "1" && !a.getAttribute("y"), "getAttribute present/absent wrong");
+  expectRaise(platform::kObjectNotSet, "text() of Nothing", [] { xml::Node().text(); });
+}
+
+void checkXmlFile() {
+  const std::string path = sys::PathIn(sys::ModuleFolder(), "smoke-" + sys::FileStamp() + ".xml");
+  auto doc = xml::Document::Create();
+  auto root = doc.createElement("log");
+  doc.appendChild(root);
+  root.appendChild(doc.createElement("entry")).setText("a < b");
+  doc.save(path);
+  auto back = xml::Document::Create();
+  back.setAsync(false);
+  expect(back.load(path) && back.selectSingleNode("/log/entry").text() == "a < b",
+         "a saved document does not load back");
+  sys::RemoveFile(path);
+  expect(!back.load(path), "load of a missing file succeeded");
+  expectRaise(kAnyFailure, "save to an impossible path", [&] { doc.save(""); });
+}
+
+void checkSystemText() {
+  const std::string now = sys::LocalTimeText();
+  const struct {
+    std::size_t at;
+    char c;
+  } separators[] = {{4, '-'}, {7, '-'}, {10, ' '}, {13, ':'}, {16, ':'}};
+  for (const auto& s : separators)
+    expect(now.size() == 19 && now[s.at] == s.c, "LocalTimeText '" + now + "' is malformed");
+  expect(sys::FileStamp() != sys::FileStamp(), "two FileStamps are equal");
+  expect(sys::PathIn("C:\\a", "b.xml") == "C:\\a\\b.xml", "PathIn does not join with \\");
+  expect(sys::FileExists(sys::PathIn(sys::ModuleFolder(), "wine_smoke.exe")),
+         "ModuleFolder '" + sys::ModuleFolder() + "' does not hold this program");
+  expect(sys::TwipsPerPixelX() == 15 && sys::TwipsPerPixelY() == 15,
+         "twips per pixel at 96 DPI is not 15");
+  SetEnvironmentVariableW(L"FOLVERRA_SMOKE", L"\u00e9");
+  expect(sys::Environ("FOLVERRA_SMOKE") == "\xC3\xA9" && !sys::Environ("FOLVERRA_SMOKE_NONE"),
+         "Environ does not read the environment");
+}
+
+void checkReplaceFile() {
+  const std::string folder = sys::ModuleFolder();
+  const std::string from = sys::PathIn(folder, "smoke-from.tmp");
+  const std::string to = sys::PathIn(folder, "smoke-to.tmp");
+  std::ofstream(to) << "old";
+  std::ofstream(from) << "newer";
+  expect(sys::FlushFile(from), "FlushFile failed");
+  expect(sys::ReplaceFile(from, to) && !sys::FileExists(from) && sys::FileSize(to) == 5,
+         "ReplaceFile did not replace an existing file");
+  sys::RemoveFile(to);
+}
+
+// A second holder waits until the first lets go.
+void checkFileLock() {
+  const std::string path = sys::PathIn(sys::ModuleFolder(), "smoke.lock");
+  std::atomic<bool> second{false};
+  std::thread waiter;
+  {
+    sys::FileLock first(path);
+    expect(first.locked(), "FileLock did not lock");
+    waiter = std::thread([&] {
+      sys::FileLock lock(path);
+      second = lock.locked();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    expect(!second, "two FileLocks held the same file at once");
+  }
+  waiter.join();
+  expect(second, "FileLock was not handed on after release");
+  sys::RemoveFile(path);
+}
+
+}  // namespace
+
+void runPortChecks() {
+  const struct {
+    const char* name;
+    void (*run)();
+  } groups[] = {{"guids", checkGuids},
+                {"xpath", checkXPath},
+                {"xml files", checkXmlFile},
+                {"system text", checkSystemText},
+                {"replace file", checkReplaceFile},
+                {"file lock", checkFileLock}};
+  for (const auto& g : groups) attempt(g.name, g.run);
+}
+
+}  // namespace smoke
