@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/system.h"
@@ -23,15 +24,16 @@ constexpr std::uint32_t kInvalidWindowHandle = 1400;
 struct Window {
   std::string className;
   std::string title;
-  DWORD style = 0;
-  DWORD exStyle = 0;
+  // The window longs: GWL_STYLE (WS_VISIBLE is the show state), GWL_EXSTYLE,
+  // GWLP_WNDPROC, GWLP_USERDATA.
+  LONG_PTR style = 0;
+  LONG_PTR exStyle = 0;
+  LONG_PTR proc = 0;
+  LONG_PTR userData = 0;
   HWND parent = nullptr;
   std::vector<HWND> children;  // z-order, top first
   std::thread::id thread;
-  WNDPROC proc = nullptr;
-  LONG_PTR userData = 0;
   std::map<std::string, HANDLE> props;
-  bool visible = false;
   RECT rect{};  // relative to the parent's client area
 };
 
@@ -101,11 +103,38 @@ std::vector<HWND> subtree(Table& t, HWND root) {
   return order;
 }
 
-WNDPROC procOf(HWND hwnd) {
+// Runs use(window) under the table lock; fallback when hwnd names no window.
+template <class R, class Use>
+R withWindow(HWND hwnd, R fallback, Use&& use) {
   Table& t = table();
   std::lock_guard lock(t.mutex);
   Window* w = find(t, hwnd);
-  return w ? w->proc : nullptr;
+  return w ? use(*w) : fallback;
+}
+
+WNDPROC procOf(HWND hwnd) {
+  return withWindow<WNDPROC>(hwnd, nullptr,
+                             [](Window& w) { return reinterpret_cast<WNDPROC>(w.proc); });
+}
+
+LONG_PTR* windowLong(Window& w, int index) {
+  switch (index) {
+    case GWL_STYLE:
+      return &w.style;
+    case GWL_EXSTYLE:
+      return &w.exStyle;
+    case GWLP_WNDPROC:
+      return &w.proc;
+    case GWLP_USERDATA:
+      return &w.userData;
+    default:
+      sys::SetLastError(1413);  // ERROR_INVALID_INDEX
+      return nullptr;
+  }
+}
+
+bool visible(const Window& w) {
+  return (w.style & WS_VISIBLE) != 0;
 }
 
 LPARAM makeSize(int width, int height) {
@@ -144,8 +173,7 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
     w.exStyle = exStyle;
     w.parent = parent;
     w.thread = std::this_thread::get_id();
-    w.proc = cls->second;
-    w.visible = (style & WS_VISIBLE) != 0;
+    w.proc = reinterpret_cast<LONG_PTR>(cls->second);
     w.rect = {x, y, x + width, y + height};
     if (p) p->children.insert(p->children.begin(), hwnd);
     t.windows.emplace(key(hwnd), std::move(w));
@@ -178,61 +206,21 @@ BOOL IsWindow(HWND hwnd) {
 }
 
 std::string GetClassName(HWND hwnd) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  return w ? w->className : std::string();
+  return withWindow<std::string>(hwnd, {}, [](Window& w) { return w.className; });
 }
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w) return 0;
-  switch (index) {
-    case GWL_STYLE:
-      return static_cast<LONG_PTR>(w->style);
-    case GWL_EXSTYLE:
-      return static_cast<LONG_PTR>(w->exStyle);
-    case GWLP_WNDPROC:
-      return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_USERDATA:
-      return w->userData;
-    default:
-      sys::SetLastError(1413);
-      return 0;  // ERROR_INVALID_INDEX
-  }
+  return withWindow<LONG_PTR>(hwnd, 0, [&](Window& w) -> LONG_PTR {
+    LONG_PTR* value = windowLong(w, index);
+    return value ? *value : 0;
+  });
 }
 
-LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w) return 0;
-  LONG_PTR previous = 0;
-  switch (index) {
-    case GWL_STYLE:
-      previous = static_cast<LONG_PTR>(w->style);
-      w->style = static_cast<DWORD>(value);
-      w->visible = (w->style & WS_VISIBLE) != 0;
-      break;
-    case GWL_EXSTYLE:
-      previous = static_cast<LONG_PTR>(w->exStyle);
-      w->exStyle = static_cast<DWORD>(value);
-      break;
-    case GWLP_WNDPROC:
-      previous = reinterpret_cast<LONG_PTR>(w->proc);
-      w->proc = reinterpret_cast<WNDPROC>(value);
-      break;
-    case GWLP_USERDATA:
-      previous = w->userData;
-      w->userData = value;
-      break;
-    default:
-      sys::SetLastError(1413);
-      return 0;
-  }
-  return previous;
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR newValue) {
+  return withWindow<LONG_PTR>(hwnd, 0, [&](Window& w) -> LONG_PTR {
+    LONG_PTR* value = windowLong(w, index);
+    return value ? std::exchange(*value, newValue) : 0;
+  });
 }
 
 HWND SetParent(HWND child, HWND parent) {
@@ -252,35 +240,26 @@ HWND SetParent(HWND child, HWND parent) {
 }
 
 HWND GetParent(HWND hwnd) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  return w ? w->parent : nullptr;
+  return withWindow<HWND>(hwnd, nullptr, [](Window& w) { return w.parent; });
 }
 
 BOOL ShowWindow(HWND hwnd, int cmdShow) {
-  bool wasVisible;
-  {
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    Window* w = find(t, hwnd);
-    if (!w) return FALSE;
-    wasVisible = w->visible;
-    w->visible = cmdShow != SW_HIDE;
-    if (w->visible)
-      w->style |= WS_VISIBLE;
-    else
-      w->style &= ~WS_VISIBLE;
-  }
-  if (wasVisible != (cmdShow != SW_HIDE)) SendMessage(hwnd, WM_SHOWWINDOW, cmdShow != SW_HIDE, 0);
-  return wasVisible ? TRUE : FALSE;
+  const bool show = cmdShow != SW_HIDE;
+  const int before = withWindow<int>(hwnd, -1, [&](Window& w) {
+    const bool was = visible(w);
+    w.style = show ? (w.style | WS_VISIBLE) : (w.style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+    return was ? 1 : 0;
+  });
+  if (before < 0) return FALSE;
+  if (before != show) SendMessage(hwnd, WM_SHOWWINDOW, show, 0);
+  return before;
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
   Table& t = table();
   std::lock_guard lock(t.mutex);
   for (Window* w = find(t, hwnd); w; w = w->parent ? find(t, w->parent) : nullptr) {
-    if (!w->visible) return FALSE;
+    if (!visible(*w)) return FALSE;
     if (!w->parent) return TRUE;
   }
   return FALSE;
@@ -318,12 +297,11 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect) {
 }
 
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w || !rect) return FALSE;
-  *rect = {0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
-  return TRUE;
+  return withWindow<BOOL>(hwnd, FALSE, [&](Window& w) {
+    if (!rect) return FALSE;
+    *rect = {0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top};
+    return TRUE;
+  });
 }
 
 BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) {
@@ -341,33 +319,27 @@ BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) 
 }
 
 BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w) return FALSE;
-  w->props[name] = value;
-  return TRUE;
+  return withWindow<BOOL>(hwnd, FALSE, [&](Window& w) {
+    w.props[name] = value;
+    return TRUE;
+  });
 }
 
 HANDLE GetProp(HWND hwnd, const std::string& name) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w) return nullptr;
-  auto it = w->props.find(name);
-  return it == w->props.end() ? nullptr : it->second;
+  return withWindow<HANDLE>(hwnd, nullptr, [&](Window& w) -> HANDLE {
+    auto it = w.props.find(name);
+    return it == w.props.end() ? nullptr : it->second;
+  });
 }
 
 HANDLE RemoveProp(HWND hwnd, const std::string& name) {
-  Table& t = table();
-  std::lock_guard lock(t.mutex);
-  Window* w = find(t, hwnd);
-  if (!w) return nullptr;
-  auto it = w->props.find(name);
-  if (it == w->props.end()) return nullptr;
-  HANDLE value = it->second;
-  w->props.erase(it);
-  return value;
+  return withWindow<HANDLE>(hwnd, nullptr, [&](Window& w) -> HANDLE {
+    auto it = w.props.find(name);
+    if (it == w.props.end()) return nullptr;
+    HANDLE value = it->second;
+    w.props.erase(it);
+    return value;
+  });
 }
 
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
