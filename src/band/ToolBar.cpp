@@ -3,6 +3,7 @@
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
 #include "platform/guard.h"
+#include "platform/strings.h"
 
 namespace {
 constexpr const char* kObject = "Toolbar";
@@ -58,7 +59,8 @@ HRESULT ToolBar::QueryInterface(REFIID riid, void** ppv) {
                       {IID_IPersistStream, static_cast<IPersistStream*>(this)},
                       {IID_IPersist, &persist_},
                       {IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
-                      {IID_I_Toolbar, static_cast<I_Toolbar*>(this)}});
+                      {IID_I_Toolbar, static_cast<I_Toolbar*>(this)},
+                      {IID_IDispatch, static_cast<I_Toolbar*>(this)}});
 }
 
 // IOleWindow
@@ -239,5 +241,45 @@ HRESULT ToolBar::SetToolbar(VARIANT_BOOL* result) {
     shown = -1;
   });
   if (result) *result = shown;
+  return S_OK;
+}
+
+// The one member page script can reach. No type library: names resolve here.
+
+HRESULT ToolBar::GetTypeInfoCount(UINT* pctinfo) {
+  if (!pctinfo) return E_POINTER;
+  *pctinfo = 0;
+  return S_OK;
+}
+
+HRESULT ToolBar::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+  if (ppTInfo) *ppTInfo = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT ToolBar::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) {
+  if (!rgszNames || !rgDispId) return E_POINTER;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < cNames; ++i) {
+    const bool known =
+        i == 0 && rgszNames[0] &&
+        platform::equalsNoCase(platform::toUtf8(platform::wideView(rgszNames[0])), "SetToolbar");
+    rgDispId[i] = known ? kDispIdSetToolbar : DISPID_UNKNOWN;
+    if (!known) hr = DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+HRESULT ToolBar::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags, DISPPARAMS* pDispParams,
+                        VARIANT* pVarResult, EXCEPINFO*, UINT*) {
+  if (dispIdMember != kDispIdSetToolbar || !(wFlags & DISPATCH_METHOD))
+    return DISP_E_MEMBERNOTFOUND;
+  if (pDispParams && pDispParams->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+  VARIANT_BOOL shown = VARIANT_FALSE;
+  SetToolbar(&shown);
+  if (pVarResult) {
+    pVarResult->vt = VT_BOOL;
+    pVarResult->boolVal = shown;
+  }
   return S_OK;
 }

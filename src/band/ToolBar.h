@@ -12,9 +12,10 @@
 // {6B1F4A54-3C8E-4E0B-9F1D-2A7C5E9B4D10}
 FOLVERRA_MAKE_GUID(IID_I_Toolbar, 0x6B1F4A54, 0x3C8E, 0x4E0B, 0x9F, 0x1D, 0x2A, 0x7C, 0x5E, 0x9B,
                    0x4D, 0x10);
-struct I_Toolbar : IUnknown {
+struct I_Toolbar : IDispatch {
   virtual HRESULT STDMETHODCALLTYPE SetToolbar(VARIANT_BOOL* result) = 0;
 };
+constexpr DISPID kDispIdSetToolbar = 1;
 
 constexpr int kBandWidth = 36;
 constexpr int kBandHeight = 25;
@@ -57,8 +58,15 @@ class ToolBar final : public com::Object<IDeskBand, IInputObject, IObjectWithSit
   HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                       DWORD enabled) override;
 
-  // _Toolbar
+  // _Toolbar, early bound and through IDispatch.
   HRESULT STDMETHODCALLTYPE SetToolbar(VARIANT_BOOL* result) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                                          DISPID* rgDispId) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                   DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                   EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
  private:
   ~ToolBar() override;

@@ -133,6 +133,61 @@ struct IObjectSafety : IUnknown {
 struct IServiceProvider : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) = 0;
 };
+
+// Automation: what a late-bound caller (page script) needs to reach a dual interface.
+using OLECHAR = WCHAR;
+using LPOLESTR = OLECHAR*;
+using BSTR = OLECHAR*;
+using DISPID = LONG;
+using LCID = DWORD;
+using VARTYPE = std::uint16_t;
+using SCODE = LONG;
+
+constexpr VARTYPE VT_EMPTY = 0;
+constexpr VARTYPE VT_I4 = 3;
+constexpr VARTYPE VT_BSTR = 8;
+constexpr VARTYPE VT_ERROR = 10;
+constexpr VARTYPE VT_BOOL = 11;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+constexpr WORD DISPATCH_METHOD = 1;
+constexpr WORD DISPATCH_PROPERTYGET = 2;
+constexpr DISPID DISPID_UNKNOWN = -1;
+constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003u);
+constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004u);
+constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
+constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
+
+struct VARIANT {
+  VARTYPE vt;
+  WORD wReserved1, wReserved2, wReserved3;
+  union {
+    LONG lVal;
+    VARIANT_BOOL boolVal;
+    SCODE scode;
+    BSTR bstrVal;
+    IUnknown* punkVal;
+    void* byref;
+  };
+};
+struct DISPPARAMS {
+  VARIANT* rgvarg;
+  DISPID* rgdispidNamedArgs;
+  UINT cArgs;
+  UINT cNamedArgs;
+};
+struct EXCEPINFO;
+struct ITypeInfo;
+
+struct IDispatch : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames,
+                                                  LCID lcid, DISPID* rgDispId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                           DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                           EXCEPINFO* pExcepInfo, UINT* puArgErr) = 0;
+};
 #endif
 
 namespace com {

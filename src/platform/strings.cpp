@@ -98,6 +98,11 @@ std::string toUtf8(std::u16string_view utf16) {
   return out;
 }
 
+std::u16string_view wideView(const void* oleString) {
+  if (!oleString) return {};
+  return std::u16string_view(static_cast<const char16_t*>(oleString));
+}
+
 std::size_t utf16Length(std::string_view utf8) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < utf8.size();) n += decodeUtf8(utf8, i) >= 0x10000 ? 2 : 1;

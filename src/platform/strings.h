@@ -10,6 +10,9 @@ namespace platform {
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
 
+// A NUL-terminated OLE string (wchar_t on Windows, char16_t elsewhere; 16 bits both).
+std::u16string_view wideView(const void* oleString);
+
 // Length in 16-bit units, as the original run-time's Len counted it.
 std::size_t utf16Length(std::string_view utf8);
 

@@ -252,3 +252,35 @@ TEST_F(ToolBarTest, SlotsBelongToTheirBrowserThread) {
   EXPECT_EQ(parents[1], sites[1]);
   EXPECT_EQ(ToolbandHWND(), nullptr) << "this thread has no band";
 }
+
+TEST_F(ToolBarTest, PageScriptReachesSetToolbarByNameOnly) {
+  auto band = createBand();
+  ASSERT_EQ(as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(window->site().get()), S_OK);
+  auto script = as<IDispatch>(band, IID_IDispatch);
+  struct Case {
+    std::u16string name;
+    HRESULT hr;
+    DISPID id;
+  };
+  const Case cases[] = {{u"SetToolbar", S_OK, kDispIdSetToolbar},
+                        {u"settoolbar", S_OK, kDispIdSetToolbar},
+                        {u"SetSite", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}};
+  for (const auto& c : cases) {
+    std::u16string name = c.name;
+    auto* names = reinterpret_cast<LPOLESTR>(name.data());
+    DISPID id = 99;
+    EXPECT_EQ(script->GetIDsOfNames(IID_IUnknown, &names, 1, 0, &id), c.hr);
+    EXPECT_EQ(id, c.id);
+  }
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT result{};
+  EXPECT_EQ(script->Invoke(kDispIdSetToolbar, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result,
+                           nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(window->browserBarCalls.size(), 1u);
+  EXPECT_EQ(script->Invoke(7, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(nullptr);
+}

@@ -107,6 +107,24 @@ void checkUnsitedGetSite(const com::Ptr<IUnknown>& band, const std::string& logP
   checkLoggedGetSite(logPath);
 }
 
+// Page script reaches SetToolbar late bound; unsited, it has no browser to show the bar in.
+void checkScriptedSetToolbar(const com::Ptr<IUnknown>& band) {
+  attempt("SetToolbar through IDispatch", [&] {
+    auto script = band.query<IDispatch>(IID_IDispatch);
+    wchar_t name[] = L"SetToolbar";
+    LPOLESTR names[] = {name};
+    DISPID id = DISPID_UNKNOWN;
+    platform::check(script->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    platform::check(script->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                                   &result, nullptr, nullptr));
+    expect(result.vt == VT_BOOL && result.boolVal == VARIANT_FALSE,
+           "unsited SetToolbar did not answer False");
+  });
+}
+
 }  // namespace
 
 void runBandChecks(const std::string& moduleFolder) {
@@ -117,6 +135,7 @@ void runBandChecks(const std::string& moduleFolder) {
   checkBandInfo(band);
   checkSiting(band);
   checkUnsitedGetSite(band, logPath);
+  checkScriptedSetToolbar(band);
 }
 
 }  // namespace smoke
