@@ -1,0 +1,43 @@
+// The http port: the asynchronous XMLHTTP request (MSXML 3) as the toolbar uses it. State
+// changes are delivered on the thread that opened the request, through its message queue,
+// as onreadystatechange calls; nothing of the request runs the toolbar's code elsewhere.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace http {
+
+class Request {
+ public:
+  struct Impl;
+  Request() = default;
+  explicit Request(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  // A new request object (readyState 0).
+  static Request Create();
+
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+
+  // Called on every state change, on the opening thread (the request's onreadystatechange,
+  // which calls its handler's default member).
+  void setOnReadyStateChange(std::function<void()> handler);
+  // Readystate 1. Raises on a malformed address. Without user name or password.
+  void open(const std::string& method, const std::string& url, bool async);
+  // Starts the exchange; states 2, 3 and 4 follow through the opening thread's queue.
+  void send(const std::string& body = {});
+  void abort();
+
+  int readyState() const;
+  // Raise while the answer is not there yet (before state 2), as the request does.
+  long status() const;
+  std::string statusText() const;
+  std::string responseText() const;
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace http

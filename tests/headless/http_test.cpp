@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "platform/error.h"
+#include "platform/http.h"
+#include "platform/httpsupport.h"
+#include "platform/ui.h"
+#include "standin/content.h"
+#include "standin/standin_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000Au);
+constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x800C0005u);
+
+// Runs the calling thread's queue until done() holds or the time is up.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    ui::DoEvents();
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+// The HRESULT or run-time error number a call raised; 0 when it did not raise.
+std::int32_t raised(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::Error& e) {
+    return e.number;
+  }
+  return 0;
+}
+
+// A request and what its handler saw.
+struct Watched {
+  http::Request request = http::Request::Create();
+  std::vector<int> states;
+  std::vector<std::thread::id> threads;
+
+  Watched() {
+    request.setOnReadyStateChange([this] {
+      states.push_back(request.readyState());
+      threads.push_back(std::this_thread::get_id());
+    });
+  }
+  bool done() const { return !states.empty() && states.back() == 4; }
+  void exchange(const std::string& method, const std::string& url, const std::string& body = {},
+                bool async = true) {
+    request.open(method, url, async);
+    request.send(body);
+    ASSERT_TRUE(pumpUntil([this] { return done(); })) << url;
+  }
+};
+
+int closedLoopbackPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof a;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+  ::close(fd);
+  return ntohs(a.sin_port);
+}
+
+class HttpPort : public testing_support::StandinTest {
+ protected:
+  std::string at(const std::string& path) const { return server_.url() + path; }
+};
+
+}  // namespace
+
+TEST_F(HttpPort, AnnouncesEveryStateOnTheOpeningThread) {
+  for (bool async : {true, false}) {
+    SCOPED_TRACE(async ? "async" : "sync");
+    Watched w;
+    std::thread::id opener;
+    std::size_t seenInOpen = 0;
+    std::thread([&] {
+      opener = std::this_thread::get_id();
+      w.request.open("POST", at("/feed_supported_video.aspx"), async);
+      seenInOpen = w.states.size();
+      w.request.send();
+      pumpUntil([&] { return w.done(); });
+    }).join();
+    EXPECT_EQ(seenInOpen, 1u) << "state 1 comes from open itself";
+    EXPECT_EQ(w.states, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(w.threads, std::vector<std::thread::id>(4, opener));
+    EXPECT_EQ(w.request.status(), 200);
+    EXPECT_EQ(w.request.statusText(), "OK");
+    EXPECT_EQ(w.request.responseText(), standin::content::supportedVideoList());
+  }
+}
+
+TEST_F(HttpPort, PassesBodiesAndAnswersThroughAsBytes) {
+  const std::string clip = "<clip>caf\xC3\xA9 \xF0\x9F\x93\x8E</clip>";
+  struct Case {
+    std::string method, url, body;
+    long status;
+    std::string statusText, answer;
+  };
+  const Case cases[] = {
+      {"GET", at("/images/clipped.gif"), "", 200, "OK", standin::content::pictures()[0].bytes},
+      {"get", "http://localhost:" + std::to_string(server_.port()) + "/faq/", "", 200, "OK", ""},
+      {"GET", at("/nowhere"), "", 404, "Not Found", ""},
+      {"POST", at("/clip_mozilla_save.aspx"), "not xml", 400, "Bad Request", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.method + " " + c.url);
+    Watched w;
+    w.exchange(c.method, c.url, c.body);
+    EXPECT_EQ(w.request.status(), c.status);
+    EXPECT_EQ(w.request.statusText(), c.statusText);
+    if (!c.answer.empty()) {
+      EXPECT_EQ(w.request.responseText(), c.answer);
+    }
+  }
+  Watched save;
+  save.exchange("POST", at("/clip_mozilla_save.aspx"), clip);
+  const std::string answer = save.request.responseText();
+  ASSERT_EQ(answer.rfind("<clip>", 0), 0u) << answer;
+  const std::string id = answer.substr(6, 36);
+  std::ifstream in(server_.clipFile(id), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), clip);
+}
+
+TEST_F(HttpPort, ReadingTheAnswerBeforeItArrivesRaisesPending) {
+  Watched w;
+  EXPECT_EQ(raised([&] { w.request.status(); }), kPending);
+  w.request.open("GET", at("/"), true);
+  EXPECT_EQ(w.request.readyState(), 1);
+  EXPECT_EQ(raised([&] { w.request.status(); }), kPending);
+  EXPECT_EQ(raised([&] { w.request.statusText(); }), kPending);
+  EXPECT_EQ(raised([&] { w.request.responseText(); }), kPending);
+  std::int32_t textAtTwo = -1;
+  long statusAtTwo = 0;
+  w.request.setOnReadyStateChange([&] {
+    w.states.push_back(w.request.readyState());
+    if (w.request.readyState() != 2) return;
+    statusAtTwo = w.request.status();
+    textAtTwo = raised([&] { w.request.responseText(); });
+  });
+  w.request.send();
+  ASSERT_TRUE(pumpUntil([&] { return w.done(); }));
+  EXPECT_EQ(statusAtTwo, 200) << "the status is there from state 2";
+  EXPECT_EQ(textAtTwo, kPending) << "the text only from state 3";
+}
+
+TEST_F(HttpPort, ReportsUnreachableServersAsMsxmlReportsAConnectionFailure) {
+  const std::string unreachable[] = {
+      "http://service.example.test/feed_supported_video.aspx",
+      "http://192.0.2.1/",
+      "http://10.1.2.3:8080/clip_mozilla_save.aspx",
+      "http://127.0.0.2/",
+      "http://127.0.0.1:" + std::to_string(closedLoopbackPort()) + "/",
+  };
+  for (const std::string& url : unreachable) {
+    SCOPED_TRACE(url);
+    Watched w;
+    const auto start = std::chrono::steady_clock::now();
+    w.exchange("POST", url, "<clip/>");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "refused, not attempted";
+    EXPECT_EQ(w.states, (std::vector<int>{1, 4}));
+    EXPECT_EQ(raised([&] { w.request.status(); }), kNotFound);
+    EXPECT_EQ(raised([&] { w.request.responseText(); }), kNotFound);
+  }
+}
+
+TEST(HttpAddress, OpenTakesOnlyAbsoluteHttpAddresses) {
+  const char* bad[] = {
+      "",
+      "/edit_clip.aspx",
+      "127.0.0.1/",
+      "https://127.0.0.1/",
+      "file:///etc/passwd",
+      "http://",
+      "http://:80/",
+      "http://user@127.0.0.1/",
+      "http://127.0.0.1@service.example.test/",
+      "http://127.0.0.1:0/",
+      "http://127.0.0.1:65536/",
+      "http://127.0.0.1:8o/",
+      "http://[::1/",
+      "http://127.0.0.1/a b",
+      "http://127.0.0.1/\r\nX-Header: 1",
+  };
+  for (const char* url : bad) {
+    SCOPED_TRACE(url);
+    Watched w;
+    EXPECT_EQ(raised([&] { w.request.open("GET", url, true); }), E_INVALIDARG);
+    EXPECT_EQ(w.request.readyState(), 0);
+    EXPECT_TRUE(w.states.empty());
+  }
+  struct Good {
+    const char* url;
+    const char* host;
+    int port;
+    const char* target;
+  };
+  const Good good[] = {
+      {"http://127.0.0.1:8080/a/b.aspx?c=1#top", "127.0.0.1", 8080, "/a/b.aspx?c=1"},
+      {"HTTP://LocalHost", "LocalHost", 80, "/"},
+      {"http://[::1]:81?x=1", "::1", 81, "/?x=1"},
+  };
+  for (const Good& g : good) {
+    SCOPED_TRACE(g.url);
+    const auto a = http::support::parseAddress(g.url);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->host, g.host);
+    EXPECT_EQ(a->port, g.port);
+    EXPECT_EQ(a->target, g.target);
+    EXPECT_TRUE(http::support::isLoopback(a->host));
+  }
+}
+
+TEST_F(HttpPort, ARequestDroppedInFlightStillCompletes) {
+  int calls = 0;
+  {
+    auto request = http::Request::Create();
+    request.setOnReadyStateChange([&calls] { ++calls; });
+    request.open("POST", at("/feed_supported_video.aspx"), true);
+    request.send();
+  }
+  EXPECT_TRUE(pumpUntil([&] { return calls == 4; }));
+}
+
+TEST_F(HttpPort, AnAbortedRequestAnnouncesNothingMore) {
+  Watched aborted;
+  aborted.request.open("GET", at("/"), true);
+  aborted.request.send();
+  aborted.request.abort();
+  EXPECT_EQ(aborted.request.readyState(), 0);
+  Watched later;  // exchanges run in order, so this one ends after the aborted one
+  later.exchange("GET", at("/faq/"));
+  ui::DoEvents();
+  EXPECT_EQ(aborted.states, std::vector<int>{1});
+}
+
+TEST_F(HttpPort, ACompletionForAThreadThatEndedIsDropped) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool open = false;
+  httplib::Server gate;
+  gate.Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
+    std::unique_lock lock(mutex);
+    changed.wait_for(lock, 5s, [&] { return open; });
+    res.set_content("late", "text/plain");
+  });
+  const int port = gate.bind_to_any_port("127.0.0.1");
+  std::thread listener([&] { gate.listen_after_bind(); });
+  while (!gate.is_running()) std::this_thread::yield();
+
+  std::vector<int> states;
+  std::thread([&] {
+    auto request = http::Request::Create();
+    request.setOnReadyStateChange([&states] { states.push_back(0); });
+    request.open("GET", "http://127.0.0.1:" + std::to_string(port) + "/slow", true);
+    request.send();
+  }).join();
+  {
+    std::lock_guard lock(mutex);
+    open = true;
+  }
+  changed.notify_all();
+  Watched later;
+  later.exchange("GET", at("/"));
+  EXPECT_EQ(states.size(), 1u) << "only open's own announcement";
+  gate.stop();
+  listener.join();
+}
