@@ -9,6 +9,8 @@
 
 #include "band/Server.h"
 #include "band/ToolBar.h"
+#include "cli/open.h"
+#include "cli/serve.h"
 #include "headless/browser.h"
 #include "platform/system.h"
 #include "platform/ui.h"
@@ -17,6 +19,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: folverra [band] [PAGE]\n"
+    "       folverra open PAGE\n"
+    "       folverra serve [--port N] [--store DIR]\n"
     "       folverra --help | --version\n"
     "\n"
     "  band [PAGE]   Site the toolbar band in a headless browser window, the way the browser\n"
@@ -24,6 +28,11 @@ constexpr const char* kUsage =
     "                band's sizes and the state of its window through its lifecycle. PAGE is\n"
     "                a readable HTML file (a path or a file: URL) that the window shows.\n"
     "                This is the default command.\n"
+    "  open PAGE     Load PAGE with its frames in a headless browser window with the band\n"
+    "                sited, and print its title, frames and window tree (see folverra open\n"
+    "                --help).\n"
+    "  serve         Run the stand-in of the Folverra service on 127.0.0.1 until Ctrl-C\n"
+    "                (see folverra serve --help).\n"
     "  --help        Show this text.\n"
     "  --version     Show the toolbar's version.\n"
     "\n"
@@ -141,7 +150,10 @@ int runBand(const Options& o) {
 
 int main(int argc, char** argv) {
   try {
-    const Options o = parse(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "open") return cli::open({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "serve") return cli::serve({args.begin() + 1, args.end()});
+    const Options o = parse(args);
     if (o.help) {
       std::cout << kUsage;
       return 0;
