@@ -1,0 +1,250 @@
+// The headless layout against the rules written at the top of src/headless/layout.cpp:
+// 7 px a character, 16 px a line, BODY margin 8, viewport 1024 x 768.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "headless/dom.h"
+#include "platform/error.h"
+
+namespace {
+
+html::Document page(const std::string& markup) {
+  return headless::dom::newDocument(markup, "http://127.0.0.1/page.htm");
+}
+
+struct R {
+  long left, top, width, height;
+};
+
+R boxOf(const html::Element& e) {
+  const html::Rect r = e.getBoundingClientRect();
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string str(const R& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) +
+         "x" + std::to_string(r.height);
+}
+
+std::string str(const html::Rect& r) {
+  return str(R{r.left, r.top, r.right - r.left, r.bottom - r.top});
+}
+
+std::string nameOf(const html::Element& e) {
+  if (e.isNothing()) return "Nothing";
+  return e.id().empty() ? e.tagName() : e.id();
+}
+
+// Everything in one page; the numbers in the comments follow the rules.
+const char* const kReference =
+    "<html><head><title>t</title><style>p { margin: 20px }</style></head><body>"
+    // Absolutely positioned, first in the page, over the title line: still on top of it.
+    "<div id=abs style='position:absolute; left:100px; top:20px; width:50px; height:40px'>"
+    "<span id=inabs>in</span></div>"
+    // One line at y 8: "Hello" 8..43, space, "big" 50..71, space, "world" 78..113.
+    "<div id=title>Hello <b id=bold>big</b> world</div>"
+    // 70 wide, so 10 characters a line: "aaaa bbbb" | "cccc" | "dddddddddd" | "dd".
+    "<p id=wrap style='width:70px'>aaaa <span id=sp>bbbb cccc</span> dddddddddddd</p>"
+    // 200 wide; the first column is 50 (a cell says so), the second the rest.
+    "<table id=t style='width:200px'><tr id=r1><td id=c11>x</td><td id=c12>y<br>z</td></tr>"
+    "<tr id=r2><td id=c21 width=50>w</td><td id=c22></td></tr></table>"
+    "<div id=none style='display:none'><span id=inside>hidden</span></div>"
+    // A 30 tall image makes its line 30 tall.
+    "<img id=img width=40 height=30><span id=after>ok</span>"
+    "<pre id=pre>ab  c\n\nd</pre>"
+    "</body></html>";
+
+TEST(Layout, ReferencePageBoxes) {
+  const auto doc = page(kReference);
+  const std::pair<const char*, R> cases[] = {
+      {"abs", {100, 20, 50, 40}},    {"inabs", {100, 20, 14, 16}},  {"title", {8, 8, 1008, 16}},
+      {"bold", {50, 8, 21, 16}},     {"wrap", {8, 24, 70, 64}},     {"sp", {8, 24, 63, 32}},
+      {"t", {8, 88, 200, 48}},       {"r1", {8, 88, 200, 32}},      {"c11", {8, 88, 50, 32}},
+      {"c12", {58, 88, 150, 32}},    {"r2", {8, 120, 200, 16}},     {"c21", {8, 120, 50, 16}},
+      {"c22", {58, 120, 150, 16}},   {"none", {0, 0, 0, 0}},        {"inside", {0, 0, 0, 0}},
+      {"img", {8, 136, 40, 30}},     {"after", {48, 136, 14, 30}},  {"pre", {8, 166, 1008, 48}},
+  };
+  for (const auto& [id, expected] : cases) {
+    EXPECT_EQ(str(boxOf(doc.getElementById(id))), str(expected)) << id;
+  }
+  EXPECT_EQ(str(boxOf(doc.body())), str(R{8, 8, 1008, 752})) << "at least the viewport";
+  EXPECT_EQ(str(boxOf(doc.documentElement())), str(R{0, 0, 1024, 768}));
+  EXPECT_EQ(str(boxOf(doc.getElementsByTagName("TBODY").front())), str(R{8, 88, 200, 48}));
+}
+
+TEST(Layout, ClientRectsAreOnePerLineOfAnInline) {
+  const auto doc = page(kReference);
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"sp", {"43,24 28x16", "8,40 28x16"}},
+      {"wrap", {"8,24 70x64"}},
+      {"bold", {"50,8 21x16"}},
+      {"none", {}},
+  };
+  for (const auto& [id, expected] : cases) {
+    std::vector<std::string> got;
+    for (const auto& r : doc.getElementById(id).getClientRects()) got.push_back(str(r));
+    EXPECT_EQ(got, expected) << id;
+  }
+}
+
+TEST(Layout, OffsetAndClientMeasures) {
+  const auto doc = page(kReference);
+  struct Case {
+    const char* id;
+    const char* offsetParent;
+    long left, top, width, height, clientWidth, clientHeight;
+  };
+  const Case cases[] = {
+      {"c12", "t", 50, 0, 150, 32, 150, 32},       // TD: offsets from the TABLE
+      {"t", "BODY", 8, 88, 200, 48, 200, 48},      // from BODY: document coordinates
+      {"bold", "BODY", 50, 8, 21, 16, 0, 0},       // inline: no client area
+      {"inabs", "abs", 0, 0, 14, 16, 0, 0},        // a positioned parent
+      {"abs", "BODY", 100, 20, 50, 40, 50, 40},
+      {"img", "BODY", 8, 136, 40, 30, 40, 30},
+      {"none", "Nothing", 0, 0, 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    const auto e = doc.getElementById(c.id);
+    EXPECT_EQ(nameOf(e.offsetParent()), c.offsetParent);
+    EXPECT_EQ((std::vector<long>{e.offsetLeft(), e.offsetTop(), e.offsetWidth(), e.offsetHeight(),
+                                 e.clientWidth(), e.clientHeight(), e.clientLeft(), e.clientTop()}),
+              (std::vector<long>{c.left, c.top, c.width, c.height, c.clientWidth, c.clientHeight,
+                                 0, 0}));
+  }
+  for (const auto& e : {doc.body(), doc.documentElement()}) {
+    EXPECT_EQ(e.clientWidth(), 1024) << e.tagName();
+    EXPECT_EQ(e.clientHeight(), 768) << e.tagName();
+    EXPECT_TRUE(e.offsetParent().isNothing()) << e.tagName();
+  }
+}
+
+TEST(Layout, ElementFromPointFindsTheTopmostBox) {
+  const auto doc = page(kReference);
+  const std::tuple<long, long, const char*> cases[] = {
+      {10, 10, "title"},     // text belongs to its element
+      {55, 12, "bold"},
+      {130, 22, "abs"},      // above the title line that comes after it
+      {101, 21, "inabs"},
+      {60, 30, "sp"},        // first line of the span
+      {20, 45, "sp"},        // its second line
+      {60, 45, "wrap"},      // inside the span's bounds, beyond its second line
+      {20, 95, "c11"},
+      {60, 110, "c12"},
+      {100, 125, "c22"},     // an empty cell still has its row's height
+      {10, 140, "img"},
+      {50, 140, "after"},
+      {100, 140, "BODY"},
+      {2, 2, "HTML"},
+      {-1, 5, "Nothing"},
+      {1030, 5, "Nothing"},
+      {5, 800, "Nothing"},
+  };
+  for (const auto& [x, y, expected] : cases)
+    EXPECT_EQ(nameOf(doc.elementFromPoint(x, y)), expected) << x << "," << y;
+}
+
+TEST(Layout, TablesSpanColumnsAndRows) {
+  const auto doc = page(
+      "<table id=g style='width:300px'><tr><td id=g1 colspan=2>a</td>"
+      "<td id=g2 rowspan=2>b<br>c<br>d<br>e</td></tr>"
+      "<tr><td id=g3>e</td><td id=g4>f<br>g</td></tr></table>"
+      "<table id=thirds width=100><tr><td id=h1></td><td id=h2></td><td id=h3></td></tr></table>");
+  const std::pair<const char*, R> cases[] = {
+      {"g1", {8, 8, 200, 16}},   {"g2", {208, 8, 100, 48}},  {"g3", {8, 24, 100, 32}},
+      {"g4", {108, 24, 100, 32}}, {"g", {8, 8, 300, 48}},    {"h1", {8, 56, 33, 0}},
+      {"h2", {41, 56, 33, 0}},   {"h3", {74, 56, 34, 0}},
+  };
+  for (const auto& [id, expected] : cases)
+    EXPECT_EQ(str(boxOf(doc.getElementById(id))), str(expected)) << id;
+}
+
+TEST(Layout, ScrollingShiftsClientCoordinates) {
+  const auto doc = page("<div id=tall style='height:2000px'></div><div id=x>x</div>");
+  auto body = doc.body();
+  auto x = doc.getElementById("x");
+  EXPECT_EQ(x.getBoundingClientRect().top, 2008);
+  body.setScrollTop(100);
+  body.setScrollLeft(50);  // the page is no wider than the viewport
+  EXPECT_EQ(doc.documentElement().scrollTop(), 100) << "one page scroll";
+  EXPECT_EQ(body.scrollLeft(), 0);
+  EXPECT_EQ(str(x.getBoundingClientRect()), "8,1908 1008x16");
+  EXPECT_EQ(x.offsetTop(), 2008) << "offsets are not scrolled";
+  EXPECT_EQ(nameOf(doc.elementFromPoint(10, 1910)), "x");
+  doc.documentElement().setScrollTop(100000);
+  EXPECT_EQ(body.scrollTop(), 2032 - 768) << "clamped to the page";
+  x.setScrollTop(10);
+  EXPECT_EQ(x.scrollTop(), 0) << "elements do not scroll";
+  // A page that shrinks pulls the scroll back.
+  doc.getElementById("tall").style().setDisplay("none");
+  EXPECT_EQ(body.scrollTop(), 0);
+  EXPECT_EQ(x.getBoundingClientRect().top, 8);
+}
+
+TEST(Layout, ChangesLayOutAgainBeforeTheNextRead) {
+  const auto doc = page("<div id=a>a</div><div id=b>b</div>");
+  auto a = doc.getElementById("a");
+  auto b = doc.getElementById("b");
+  EXPECT_EQ(b.offsetTop(), 24);
+  a.insertAdjacentHTML("afterEnd", "<p id=n>new<br>lines</p>");
+  EXPECT_EQ(b.offsetTop(), 56);
+  EXPECT_EQ(nameOf(doc.elementFromPoint(10, 30)), "n");
+  a.style().setHeight("100px");
+  EXPECT_EQ(b.offsetTop(), 140);
+  b.style().setPosition("absolute");
+  b.style().setLeft("300px");
+  b.style().setTop("5px");
+  b.style().setWidth("20px");
+  EXPECT_EQ(str(b.getBoundingClientRect()), "300,5 20x16");
+  auto n = doc.getElementById("n");
+  n.parentNode().removeChild(n);
+  EXPECT_EQ(str(n.getBoundingClientRect()), "0,0 0x0") << "removed: no box";
+  a.setInnerText("");
+  EXPECT_EQ(a.offsetHeight(), 100) << "style height stays";
+}
+
+TEST(Layout, DeepPagesLayOutWithoutRecursion) {
+  // Built from the inside out through the port: parsing a page this deep is the parser's
+  // business (dom_test), and appending at the bottom would walk the depth each time.
+  const int depth = 100000;
+  const std::pair<const char*, const char*> cases[] = {{"SPAN", "8,8 28x16"},
+                                                       {"DIV", "8,8 1008x16"}};
+  for (const auto& [tag, expected] : cases) {
+    SCOPED_TRACE(tag);
+    const auto doc = page("");
+    html::Element inner = doc.createElement(tag), outer = inner;
+    inner.setInnerText("deep");
+    for (int i = 1; i < depth; ++i) {
+      html::Element e = doc.createElement(tag);
+      e.appendChild(outer);
+      outer = e;
+    }
+    doc.body().appendChild(outer);
+    EXPECT_EQ(str(inner.getBoundingClientRect()), expected);
+    EXPECT_EQ(str(outer.getBoundingClientRect()), expected);
+    EXPECT_TRUE(doc.elementFromPoint(10, 10).is(inner));
+  }
+}
+
+TEST(Layout, GeometryOfNothingRaises91) {
+  const html::Element nothing;
+  const std::function<void()> reads[] = {
+      [&] { nothing.getBoundingClientRect(); }, [&] { nothing.offsetLeft(); },
+      [&] { nothing.offsetParent(); },          [&] { nothing.clientWidth(); },
+      [&] { nothing.scrollTop(); },             [&] { html::Document().elementFromPoint(1, 1); },
+  };
+  for (const auto& read : reads) {
+    try {
+      read();
+      ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+      EXPECT_EQ(e.number, 91);
+    }
+  }
+}
+
+}  // namespace
