@@ -1,0 +1,424 @@
+// The html port's nodes, elements, documents and styles over the headless tree.
+#include <cstdlib>
+
+#include "headless/dom.h"
+#include "platform/error.h"
+#include "platform/strings.h"
+
+namespace html {
+
+using headless::dom::DocumentData;
+using headless::dom::handle;
+using headless::dom::Kind;
+namespace dom = headless::dom;
+
+namespace {
+
+dom::Node* element(const Node::Impl& impl) {
+  if (!impl.node->isElement()) platform::raise(platform::kNotSupported);
+  return impl.node;
+}
+
+std::vector<Element> wrapElements(const std::vector<dom::Node*>& nodes) {
+  std::vector<Element> out;
+  out.reserve(nodes.size());
+  for (dom::Node* n : nodes) out.emplace_back(handle(n));
+  return out;
+}
+
+std::string attributeOr(const dom::Node* e, std::string_view name) {
+  const std::string* v = dom::findAttribute(e, name);
+  return v ? *v : std::string();
+}
+
+long numberOf(const std::string& text) {
+  return std::strtol(text.c_str(), nullptr, 10);
+}
+
+}  // namespace
+
+// Node
+
+Node::Impl& Node::self() const {
+  if (!impl_) platform::raiseNothing();
+  return *impl_;
+}
+
+bool Node::is(const Node& other) const {
+  if (!impl_ || !other.impl_) return impl_ == other.impl_;
+  return impl_->node == other.impl_->node;
+}
+
+std::string Node::typeName() const {
+  return impl_ ? dom::typeName(impl_->node) : "Nothing";
+}
+
+int Node::nodeType() const {
+  switch (self().node->kind) {
+    case Kind::Element:
+      return 1;
+    case Kind::Text:
+      return 3;
+    case Kind::Comment:
+      return 8;
+    case Kind::Document:
+      return 9;
+  }
+  return 0;
+}
+
+std::string Node::nodeName() const {
+  const dom::Node* n = self().node;
+  switch (n->kind) {
+    case Kind::Element:
+      return n->tag;
+    case Kind::Text:
+      return "#text";
+    case Kind::Comment:
+      return "#comment";
+    case Kind::Document:
+      return "#document";
+  }
+  return {};
+}
+
+std::string Node::nodeValue() const {
+  const dom::Node* n = self().node;
+  return n->kind == Kind::Text || n->kind == Kind::Comment ? n->data : std::string();
+}
+
+void Node::setNodeValue(const std::string& value) {
+  dom::Node* n = self().node;
+  if (n->kind != Kind::Text && n->kind != Kind::Comment) return;
+  n->data = value;
+  n->doc->changed();
+}
+
+Node Node::parentNode() const {
+  return Node(handle(self().node->parent));
+}
+
+std::vector<Node> Node::childNodes() const {
+  std::vector<Node> out;
+  for (dom::Node* c = self().node->first; c; c = c->next) out.emplace_back(handle(c));
+  return out;
+}
+
+Node Node::appendChild(const Node& child) {
+  dom::Node* parent = self().node;
+  dom::Node* c = child.self().node;
+  if (c->kind == Kind::Document || c->doc != parent->doc || dom::isAncestorOrSelf(c, parent))
+    platform::raiseHResult(static_cast<std::int32_t>(0x80070057u));  // E_INVALIDARG
+  dom::appendChild(parent, c);
+  return child;
+}
+
+Node Node::removeChild(const Node& child) {
+  dom::Node* c = child.self().node;
+  if (c->parent != self().node) platform::raiseHResult(static_cast<std::int32_t>(0x80070057u));
+  dom::detach(c);
+  return child;
+}
+
+Document Node::ownerDocument() const {
+  return Document(handle(self().node->doc->root));
+}
+
+Element Node::asElement() const {
+  return impl_ && impl_->node->isElement() ? Element(impl_) : Element();
+}
+
+Document Node::asDocument() const {
+  return impl_ && impl_->node->kind == Kind::Document ? Document(impl_) : Document();
+}
+
+// Style: the inline style of an element.
+
+struct Style::Impl {
+  std::shared_ptr<DocumentData> doc;
+  dom::Node* node;
+};
+
+Style::Impl& Style::self() const {
+  if (!impl_) platform::raiseNothing();
+  return *impl_;
+}
+
+std::string Style::get(const std::string& name) const {
+  return dom::styleValue(self().node, dom::cssName(name));
+}
+
+void Style::set(const std::string& name, const std::string& value) {
+  dom::setStyleValue(self().node, dom::cssName(name), value);
+}
+
+long Style::pixelLeft() const {
+  return numberOf(left());
+}
+void Style::setPixelLeft(long value) {
+  setLeft(std::to_string(value) + "px");
+}
+std::string Style::cssText() const {
+  return dom::cssText(self().node);
+}
+
+// Element
+
+std::string Element::tagName() const {
+  return element(self())->tag;
+}
+std::string Element::id() const {
+  return attributeOr(element(self()), "id");
+}
+void Element::setId(const std::string& value) {
+  dom::setAttribute(element(self()), "id", value);
+}
+std::string Element::name() const {
+  return attributeOr(element(self()), "name");
+}
+std::string Element::className() const {
+  return attributeOr(element(self()), "class");
+}
+void Element::setClassName(const std::string& value) {
+  dom::setAttribute(element(self()), "class", value);
+}
+
+std::optional<std::string> Element::getAttribute(const std::string& name) const {
+  const dom::Node* e = element(self());
+  if (platform::equalsNoCase(name, "style"))
+    return e->style.empty() ? std::nullopt : std::optional(dom::cssText(e));
+  if (platform::equalsNoCase(name, "className")) return getAttribute("class");
+  if (const std::string* v = dom::findAttribute(e, name)) return *v;
+  return std::nullopt;
+}
+
+void Element::setAttribute(const std::string& name, const std::string& value) {
+  dom::setAttribute(element(self()), platform::equalsNoCase(name, "className") ? "class" : name,
+                    value);
+}
+
+bool Element::removeAttribute(const std::string& name) {
+  return dom::removeAttribute(element(self()), name);
+}
+
+std::vector<Attribute> Element::attributes() const {
+  const dom::Node* e = element(self());
+  std::vector<Attribute> out;
+  for (const auto& [name, value] : e->attributes) out.push_back({name, value, true});
+  if (!e->style.empty()) out.push_back({"style", dom::cssText(e), true});
+  for (const auto& [name, value] : dom::defaultAttributes(e)) {
+    if (!dom::findAttribute(e, name)) out.push_back({name, value, false});
+  }
+  return out;
+}
+
+Element Element::parentElement() const {
+  dom::Node* p = self().node->parent;
+  return p && p->isElement() ? Element(handle(p)) : Element();
+}
+
+std::vector<Element> Element::children() const {
+  std::vector<Element> out;
+  for (dom::Node* c = self().node->first; c; c = c->next)
+    if (c->isElement()) out.emplace_back(handle(c));
+  return out;
+}
+
+std::vector<Element> Element::all() const {
+  return wrapElements(dom::elementsBelow(self().node));
+}
+
+std::vector<Element> Element::allTags(const std::string& tagName) const {
+  return wrapElements(dom::elementsBelow(self().node, tagName));
+}
+
+std::vector<Element> Element::getElementsByTagName(const std::string& tagName) const {
+  return allTags(tagName);
+}
+
+bool Element::contains(const Element& other) const {
+  if (other.isNothing()) return false;
+  return dom::isAncestorOrSelf(self().node, other.self().node);
+}
+
+std::string Element::innerText() const {
+  return dom::innerText(element(self()));
+}
+
+void Element::setInnerText(const std::string& text) {
+  dom::Node* e = element(self());
+  while (dom::Node* c = e->first) dom::detach(c);
+  if (!text.empty()) dom::appendChild(e, e->doc->create(Kind::Text, text));
+}
+
+std::string Element::innerHTML() const {
+  return dom::innerHTML(element(self()));
+}
+
+void Element::setInnerHTML(const std::string& markup) {
+  dom::Node* e = element(self());
+  while (dom::Node* c = e->first) dom::detach(c);
+  for (dom::Node* n : dom::parseFragment(*e->doc, markup, e->tag)) dom::appendChild(e, n);
+}
+
+std::string Element::outerHTML() const {
+  return dom::outerHTML(element(self()));
+}
+
+void Element::insertAdjacentHTML(const std::string& where, const std::string& markup) {
+  dom::Node* e = element(self());
+  const std::string w = platform::lowerAscii(where);
+  const bool outside = w == "beforebegin" || w == "afterend";
+  if (!outside && w != "afterbegin" && w != "beforeend") platform::raise(platform::kInvalidCall);
+  dom::Node* parent = outside ? e->parent : e;
+  if (!parent) platform::raise(platform::kInvalidCall);
+  dom::Node* before = w == "beforebegin"  ? e
+                      : w == "afterend"   ? e->next
+                      : w == "afterbegin" ? e->first
+                                          : nullptr;
+  for (dom::Node* n :
+       dom::parseFragment(*e->doc, markup, parent->isElement() ? parent->tag : "BODY"))
+    dom::insertBefore(parent, n, before);
+}
+
+Style Element::style() const {
+  const Impl& s = self();
+  return Style(std::make_shared<Style::Impl>(Style::Impl{s.doc, element(s)}));
+}
+
+std::string Element::align() const {
+  return attributeOr(element(self()), "align");
+}
+std::string Element::src() const {
+  return attributeOr(element(self()), "src");
+}
+std::string Element::alt() const {
+  return attributeOr(element(self()), "alt");
+}
+std::string Element::href() const {
+  return attributeOr(element(self()), "href");
+}
+std::string Element::value() const {
+  return attributeOr(element(self()), "value");
+}
+std::string Element::content() const {
+  return attributeOr(element(self()), "content");
+}
+
+std::string Element::type() const {
+  const dom::Node* e = element(self());
+  std::string t = platform::lowerAscii(attributeOr(e, "type"));
+  return t.empty() && e->is("INPUT") ? "text" : t;
+}
+
+long Element::width() const {
+  return numberOf(attributeOr(element(self()), "width"));
+}
+long Element::height() const {
+  return numberOf(attributeOr(element(self()), "height"));
+}
+
+// Document
+
+Element Document::body() const {
+  for (dom::Node* n : dom::elementsBelow(self().node))
+    if (n->is("BODY") || n->is("FRAMESET")) return Element(handle(n));
+  return Element();
+}
+
+Element Document::documentElement() const {
+  for (dom::Node* c = self().node->first; c; c = c->next)
+    if (c->isElement()) return Element(handle(c));
+  return Element();
+}
+
+std::string Document::title() const {
+  auto titles = dom::elementsBelow(self().node, "TITLE");
+  if (titles.empty()) return {};
+  return dom::textContent(titles.front());
+}
+
+std::string Document::URL() const {
+  return self().node->doc->url;
+}
+std::string Document::readyState() const {
+  return self().node->doc->readyState;
+}
+std::string Document::designMode() const {
+  return self().node->doc->designMode;
+}
+
+void Document::setDesignMode(const std::string& value) {
+  const std::string v = platform::lowerAscii(value);
+  if (v != "on" && v != "off" && v != "inherit") platform::raise(platform::kInvalidCall);
+  self().node->doc->designMode = v == "on" ? "On" : v == "off" ? "Off" : "Inherit";
+}
+
+namespace {
+
+std::string bodyColour(const Document& doc, std::string_view attribute, const char* fallback) {
+  Element body = doc.body();
+  if (body) {
+    if (auto v = body.getAttribute(std::string(attribute)); v && !v->empty())
+      return platform::lowerAscii(*v);
+  }
+  return fallback;
+}
+
+}  // namespace
+
+// The browser's defaults where the page sets none.
+std::string Document::bgColor() const {
+  return bodyColour(*this, "bgcolor", "#ffffff");
+}
+std::string Document::fgColor() const {
+  return bodyColour(*this, "text", "#000000");
+}
+std::string Document::linkColor() const {
+  return bodyColour(*this, "link", "#0000ff");
+}
+std::string Document::vlinkColor() const {
+  return bodyColour(*this, "vlink", "#800080");
+}
+
+Element Document::createElement(const std::string& tagName) const {
+  if (tagName.empty() || tagName.find_first_of(" <>/\"'=") != std::string::npos)
+    platform::raise(platform::kInvalidCall);
+  return Element(handle(self().node->doc->create(Kind::Element, tagName)));
+}
+
+Element Document::getElementById(const std::string& id) const {
+  for (dom::Node* n : dom::elementsBelow(self().node)) {
+    const std::string* v = dom::findAttribute(n, "id");
+    if (v && platform::equalsNoCase(*v, id)) return Element(handle(n));
+  }
+  return Element();
+}
+
+std::vector<Element> Document::getElementsByName(const std::string& name) const {
+  std::vector<Element> out;
+  for (dom::Node* n : dom::elementsBelow(self().node)) {
+    const std::string* byName = dom::findAttribute(n, "name");
+    const std::string* byId = dom::findAttribute(n, "id");
+    if ((byName && *byName == name) || (byId && *byId == name)) out.emplace_back(handle(n));
+  }
+  return out;
+}
+
+std::vector<Element> Document::getElementsByTagName(const std::string& tagName) const {
+  return allTags(tagName);
+}
+
+std::vector<Element> Document::all() const {
+  return wrapElements(dom::elementsBelow(self().node));
+}
+
+std::vector<Element> Document::allTags(const std::string& tagName) const {
+  return wrapElements(dom::elementsBelow(self().node, tagName));
+}
+
+Location Document::location() const {
+  return dom::parseLocation(self().node->doc->url);
+}
+
+}  // namespace html

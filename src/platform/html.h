@@ -1,0 +1,345 @@
+// The html port: the browser's HTML object model as the toolbar uses it (documents, windows,
+// elements, styles, events, text ranges, the selection, location). Handles are small values;
+// an empty one is Nothing, and using a member of Nothing raises run-time error 91. Every
+// member behaves as the original object model did where the toolbar looks, quirks included.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace html {
+
+class Node;
+class Element;
+class Document;
+class Window;
+class Style;
+class TextRange;
+
+// An event subscription. Handlers are called on the page's thread; one returning false
+// cancels the event's default action (returnValue = false). Dropping the last copy of the
+// connection unsubscribes.
+class Connection {
+ public:
+  struct Impl;
+  Connection() = default;
+  explicit Connection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool connected() const { return impl_ != nullptr; }
+  void disconnect() { impl_.reset(); }
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+using Handler = std::function<bool()>;
+
+struct Rect {
+  long left = 0;
+  long top = 0;
+  long right = 0;
+  long bottom = 0;
+};
+
+class Node {
+ public:
+  struct Impl;
+  Node() = default;
+  explicit Node(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+  // The very same object.
+  bool is(const Node& other) const;
+  // The run-time type name: "HTMLDocument", "HTMLImg", "HTMLTableCell", "HTMLDivElement",
+  // "HTMLDOMTextNode", "HTMLCommentElement"...
+  std::string typeName() const;
+
+  // 1 element, 3 text, 8 comment, 9 document.
+  int nodeType() const;
+  std::string nodeName() const;
+  // Text of a text or comment node; empty for elements.
+  std::string nodeValue() const;
+  void setNodeValue(const std::string& value);
+  Node parentNode() const;
+  std::vector<Node> childNodes() const;
+  Node appendChild(const Node& child);
+  Node removeChild(const Node& child);
+  Document ownerDocument() const;
+
+  // The node as an element / document; Nothing when it is not one.
+  Element asElement() const;
+  Document asDocument() const;
+
+  const std::shared_ptr<Impl>& impl() const { return impl_; }
+
+ protected:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+class Style {
+ public:
+  struct Impl;
+  Style() = default;
+  explicit Style(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+
+  // A property by its scripting name ("display", "backgroundColor", "borderLeftWidth",
+  // "zIndex", ...); empty when not set.
+  std::string get(const std::string& name) const;
+  void set(const std::string& name, const std::string& value);
+
+  std::string display() const { return get("display"); }
+  void setDisplay(const std::string& v) { set("display", v); }
+  std::string position() const { return get("position"); }
+  void setPosition(const std::string& v) { set("position", v); }
+  std::string left() const { return get("left"); }
+  void setLeft(const std::string& v) { set("left", v); }
+  std::string top() const { return get("top"); }
+  void setTop(const std::string& v) { set("top", v); }
+  std::string width() const { return get("width"); }
+  void setWidth(const std::string& v) { set("width", v); }
+  std::string height() const { return get("height"); }
+  void setHeight(const std::string& v) { set("height", v); }
+  // left in pixels, as a number.
+  long pixelLeft() const;
+  void setPixelLeft(long value);
+  std::string cssText() const;
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+// One attribute of the attributes collection.
+struct Attribute {
+  std::string nodeName;
+  std::string nodeValue;
+  bool specified = false;
+};
+
+class Element : public Node {
+ public:
+  Element() = default;
+  explicit Element(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+
+  // Upper-case.
+  std::string tagName() const;
+  std::string id() const;
+  void setId(const std::string& value);
+  std::string name() const;
+  std::string className() const;
+  void setClassName(const std::string& value);
+
+  // Null (empty optional) when absent. Names are case-insensitive.
+  std::optional<std::string> getAttribute(const std::string& name) const;
+  void setAttribute(const std::string& name, const std::string& value);
+  bool removeAttribute(const std::string& name);
+  // Specified attributes in source order, then the element type's default pairs
+  // (rowSpan "1", colSpan "1", tabIndex "0", ...) that were not specified.
+  std::vector<Attribute> attributes() const;
+
+  Element parentElement() const;
+  std::vector<Element> children() const;
+  // Every element below this one, in document order.
+  std::vector<Element> all() const;
+  // all.tags(tag): the descendants with that tag name, in document order.
+  std::vector<Element> allTags(const std::string& tagName) const;
+  std::vector<Element> getElementsByTagName(const std::string& tagName) const;
+  // True for the element itself too.
+  bool contains(const Element& other) const;
+
+  std::string innerText() const;
+  void setInnerText(const std::string& text);
+  std::string innerHTML() const;
+  void setInnerHTML(const std::string& markup);
+  std::string outerHTML() const;
+  // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case).
+  void insertAdjacentHTML(const std::string& where, const std::string& markup);
+
+  Style style() const;
+
+  // Reflected attributes.
+  std::string align() const;
+  std::string src() const;
+  std::string alt() const;
+  std::string href() const;
+  std::string value() const;
+  std::string type() const;
+  std::string content() const;
+  long width() const;
+  long height() const;
+  // Of OBJECT, EMBED, IMG, IFRAME...: "uninitialized", "loading", "interactive", "complete".
+  std::string readyState() const;
+  // The player control of an OBJECT: Nothing when it has none.
+  Node object() const;
+
+  // Geometry, from the layout (see the platform's layout rules).
+  Rect getBoundingClientRect() const;
+  std::vector<Rect> getClientRects() const;
+  long offsetLeft() const;
+  long offsetTop() const;
+  long offsetWidth() const;
+  long offsetHeight() const;
+  Element offsetParent() const;
+  long clientLeft() const;
+  long clientTop() const;
+  long clientWidth() const;
+  long clientHeight() const;
+  long scrollTop() const;
+  void setScrollTop(long value);
+  long scrollLeft() const;
+  void setScrollLeft(long value);
+
+  // "onclick", "onmouseover", ... on this element.
+  Connection on(const std::string& event, Handler handler);
+};
+
+class Location {
+ public:
+  std::string href;
+  std::string protocol;  // "http:"
+  std::string host;      // "host:port" when a port is given
+  std::string hostname;
+  std::string pathname;
+  std::string search;  // "?..." or empty
+};
+
+class Event {
+ public:
+  struct Impl;
+  Event() = default;
+  explicit Event(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+
+  std::string type() const;
+  Element srcElement() const;
+  Element fromElement() const;
+  Element toElement() const;
+  long button() const;
+  long clientX() const;
+  long clientY() const;
+  bool cancelBubble() const;
+  void setCancelBubble(bool value);
+  // Null until a handler sets it.
+  std::optional<bool> returnValue() const;
+  void setReturnValue(bool value);
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+class TextRange {
+ public:
+  struct Impl;
+  TextRange() = default;
+  explicit TextRange(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+  std::string typeName() const { return "IHTMLTxtRange"; }
+
+  std::string text() const;
+  std::string htmlText() const;
+  long boundingLeft() const;
+  long boundingTop() const;
+  long boundingWidth() const;
+  long boundingHeight() const;
+  TextRange duplicate() const;
+  // unit "character"; returns the count actually moved.
+  long moveEnd(const std::string& unit, long count);
+  void collapse(bool start = true);
+  void pasteHTML(const std::string& markup);
+  Element parentElement() const;
+  std::vector<Rect> getClientRects() const;
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+class Selection {
+ public:
+  struct Impl;
+  Selection() = default;
+  explicit Selection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+  // "None" or "Text".
+  std::string type() const;
+  TextRange createRange() const;
+  void empty();
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+class Document : public Node {
+ public:
+  Document() = default;
+  explicit Document(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+
+  Element body() const;
+  Element documentElement() const;
+  std::string title() const;
+  Location location() const;
+  std::string URL() const;
+  std::string bgColor() const;
+  std::string fgColor() const;
+  std::string linkColor() const;
+  std::string vlinkColor() const;
+  // "loading", "interactive", "complete".
+  std::string readyState() const;
+  // "On", "Off" or "Inherit".
+  std::string designMode() const;
+  void setDesignMode(const std::string& value);
+  Window parentWindow() const;
+  Selection selection() const;
+
+  Element createElement(const std::string& tagName) const;
+  Element getElementById(const std::string& id) const;
+  // Matches name or id, as the original did.
+  std::vector<Element> getElementsByName(const std::string& name) const;
+  std::vector<Element> getElementsByTagName(const std::string& tagName) const;
+  std::vector<Element> all() const;
+  std::vector<Element> allTags(const std::string& tagName) const;
+  // Client coordinates of the document's window; Nothing outside every box.
+  Element elementFromPoint(long x, long y) const;
+
+  // "onmouseover", "onclick", "onreadystatechange", ... on the document.
+  Connection on(const std::string& event, Handler handler);
+};
+
+class Window {
+ public:
+  struct Impl;
+  Window() = default;
+  explicit Window(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+  bool is(const Window& other) const;
+  std::string typeName() const { return "HTMLWindow2"; }
+
+  // Raises 70 (permission denied) for a frame of another origin.
+  Document document() const;
+  Event event() const;
+  Window top() const;
+  Window parent() const;
+  std::vector<Window> frames() const;
+  long screenLeft() const;
+  long screenTop() const;
+  std::string userAgent() const;  // navigator.userAgent
+
+  // "onload", "onunload", "onresize", "onscroll".
+  Connection on(const std::string& event, Handler handler);
+
+  const std::shared_ptr<Impl>& impl() const { return impl_; }
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace html
