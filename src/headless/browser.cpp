@@ -1,24 +1,60 @@
 #include "headless/browser.h"
 
-#include "platform/browser.h"
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <list>
+#include <optional>
+
 #include "platform/comobject.h"
+#include "platform/guard.h"
+#include "platform/httpsupport.h"
 #include "platform/ui.h"
 
 namespace headless {
+
+// The sinks of one window; a connection keeps only a weak link, so it may outlive the window.
+struct EventSinks {
+  std::mutex mutex;
+  std::vector<browser::Events*> list;
+
+  bool has(browser::Events* sink) {
+    std::lock_guard lock(mutex);
+    return std::find(list.begin(), list.end(), sink) != list.end();
+  }
+};
+
 namespace {
 
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 768;
 constexpr int kBandRowHeight = 25;
 
-// The frame's own windows need no behaviour of their own yet.
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CLOSE) {
+    return platform::boundary("IEFrame WM_CLOSE", LRESULT{0}, [&] {
+      auto* window = reinterpret_cast<BrowserWindow*>(ui::GetWindowLongPtr(hwnd, GWLP_USERDATA));
+      if (window) window->Close();
+      return LRESULT{0};
+    });
+  }
   return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// The top-level windows of the process, as ShellWindows enumerates them.
+struct TopWindows {
+  std::mutex mutex;
+  std::vector<com::Ptr<IUnknown>> browsers;
+};
+TopWindows& topWindows() {
+  static TopWindows t;
+  return t;
 }
 
 class Browser final : public com::Object<BrowserObject> {
  public:
-  explicit Browser(BrowserWindow& window) : window_(&window) {}
+  Browser(BrowserWindow& window, Pane& pane, HWND mailbox)
+      : owner_(std::this_thread::get_id()), mailbox_(mailbox), window_(&window), pane_(&pane) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     return com::answer(riid, ppv,
                        {{IID_IWebBrowser2, this},
@@ -26,11 +62,45 @@ class Browser final : public com::Object<BrowserObject> {
                         {IID_IDispatch, this},
                         {IID_IHeadlessBrowser, this}});
   }
-  BrowserWindow* window() override { return window_; }
-  void detach() { window_ = nullptr; }
+  BrowserWindow* window() override {
+    return std::this_thread::get_id() == owner_ ? window_.load() : nullptr;
+  }
+  void run(const std::function<void(BrowserWindow&, Pane&)>& work) override {
+    if (std::this_thread::get_id() == owner_) return runHere(work);
+    auto done = std::make_shared<std::promise<void>>();
+    auto result = done->get_future();
+    com::Ptr<BrowserObject> keep(this);
+    const bool queued = http::support::post(mailbox_, [this, keep, done, &work] {
+      try {
+        runHere(work);
+        done->set_value();
+      } catch (...) {
+        done->set_exception(std::current_exception());
+      }
+    });
+    if (!queued) platform::raiseHResult(kDisconnected);
+    try {
+      result.get();
+    } catch (const std::future_error&) {  // dropped unrun: the window's thread has ended
+      platform::raiseHResult(kDisconnected);
+    }
+  }
+  void detach() {
+    window_ = nullptr;
+    pane_ = nullptr;
+  }
 
  private:
-  BrowserWindow* window_;
+  void runHere(const std::function<void(BrowserWindow&, Pane&)>& work) {
+    BrowserWindow* window = window_;
+    if (!window || !pane_) platform::raiseHResult(kDisconnected);
+    work(*window, *pane_);
+  }
+
+  const std::thread::id owner_;
+  const HWND mailbox_;
+  std::atomic<BrowserWindow*> window_;
+  Pane* pane_;  // read and written on the owner's thread only
 };
 
 class BandSite final : public com::Object<IOleWindow, IServiceProvider> {
@@ -61,35 +131,105 @@ class BandSite final : public com::Object<IOleWindow, IServiceProvider> {
   com::Ptr<IUnknown> browser_;
 };
 
+Browser& concrete(const com::Ptr<IUnknown>& object) {
+  return *static_cast<Browser*>(static_cast<BrowserObject*>(object.get()));
+}
+
+HWND child(const char* cls, HWND parent, int y, int height) {
+  return ui::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE, 0, y, kWindowWidth, height, parent);
+}
+
 }  // namespace
 
-BrowserWindow::BrowserWindow() {
-  for (const char* cls : {"IEFrame", "WorkerW", "ReBarWindow32"})
+// Pane
+
+Pane::~Pane() {
+  if (browser) concrete(browser).detach();
+}
+
+BrowserObject& Pane::object() const {
+  return *static_cast<BrowserObject*>(browser.get());
+}
+
+browser::WebBrowser Pane::webBrowser() const {
+  return browser::WebBrowser::FromUnknown(browser);
+}
+
+bool Pane::sameOriginAsParent() const {
+  return !parent || url == "about:blank" || window->origin() == parent->window->origin();
+}
+
+// BrowserWindow
+
+BrowserWindow::BrowserWindow()
+    : thread_(std::this_thread::get_id()),
+      page_(std::make_unique<Pane>()),
+      sinks_(std::make_shared<EventSinks>()),
+      alive_(std::make_shared<bool>(true)) {
+  for (const char* cls :
+       {"IEFrame", "WorkerW", "ReBarWindow32", "Shell DocObject View", "Internet Explorer_Server"})
     ui::RegisterWindowClass(cls, &frameProc);
   top_ = ui::CreateWindowEx(0, "IEFrame", "", WS_CLIPCHILDREN, 0, 0, kWindowWidth, kWindowHeight,
                             nullptr);
-  HWND worker = ui::CreateWindowEx(0, "WorkerW", "", WS_CHILD | WS_VISIBLE, 0, 0, kWindowWidth,
-                                   kBandRowHeight, top_);
-  bandSite_ = ui::CreateWindowEx(0, "ReBarWindow32", "", WS_CHILD | WS_VISIBLE, 0, 0, kWindowWidth,
-                                 kBandRowHeight, worker);
+  ui::SetWindowLongPtr(top_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  bandSite_ = child("ReBarWindow32", child("WorkerW", top_, 0, kBandRowHeight), 0, kBandRowHeight);
+  paneWindow_ = child("Shell DocObject View", top_, kBandRowHeight, kWindowHeight - kBandRowHeight);
+  pageWindow_ = child("Internet Explorer_Server", paneWindow_, 0, kWindowHeight - kBandRowHeight);
   ui::ShowWindow(top_, SW_SHOWNORMAL);
-  browser_ = com::Ptr<IUnknown>::adopt(static_cast<BrowserObject*>(new Browser(*this)));
-  site_ = com::Ptr<IUnknown>::adopt(static_cast<IOleWindow*>(new BandSite(bandSite_, browser_)));
+  mailbox_ = http::support::threadMailbox();
+  attachObject(*page_);
+  page_->window = newWindowData(nullptr);
+  site_ =
+      com::Ptr<IUnknown>::adopt(static_cast<IOleWindow*>(new BandSite(bandSite_, page_->browser)));
   locationURL = "about:blank";
+  TopWindows& t = topWindows();
+  std::lock_guard lock(t.mutex);
+  t.browsers.push_back(page_->browser);
 }
 
 BrowserWindow::~BrowserWindow() {
-  RemoveBand();
-  static_cast<BandSite*>(static_cast<IOleWindow*>(site_.get()))->detach();
-  static_cast<Browser*>(static_cast<BrowserObject*>(browser_.get()))->detach();
-  ui::DestroyWindow(top_);
+  teardown();
+}
+
+void BrowserWindow::attachObject(Pane& pane) {
+  pane.browser = com::Ptr<IUnknown>::adopt(new Browser(*this, pane, mailbox_));
 }
 
 com::Ptr<IUnknown> BrowserWindow::site() const {
   return site_;
 }
 com::Ptr<IUnknown> BrowserWindow::browserObject() const {
-  return browser_;
+  return page_->browser;
+}
+
+bool BrowserWindow::Close() {
+  if (closed()) return true;
+  bool cancel = false;
+  fire([&](browser::Events& sink) { sink.WindowClosing(false, cancel); });
+  if (cancel) return false;
+  Quit();
+  return true;
+}
+
+void BrowserWindow::Quit() {
+  teardown();
+}
+
+void BrowserWindow::teardown() {
+  if (closed()) return;
+  {
+    TopWindows& t = topWindows();
+    std::lock_guard lock(t.mutex);
+    std::erase_if(t.browsers, [&](const auto& b) { return b.get() == page_->browser.get(); });
+  }
+  unloadPane(*page_);
+  RemoveBand();
+  static_cast<BandSite*>(static_cast<IOleWindow*>(site_.get()))->detach();
+  page_->frames.clear();
+  concrete(page_->browser).detach();
+  alive_.reset();
+  ui::DestroyWindow(std::exchange(top_, nullptr));
+  if (endThreadOnClose_) ui::PostQuitMessage(0);
 }
 
 HRESULT BrowserWindow::AddBand(const std::string& progId) {
@@ -132,60 +272,155 @@ HWND BrowserWindow::bandWindow() const {
   return hwnd;
 }
 
+// Events
+
 }  // namespace headless
 
-// The browser port over headless browser windows.
-namespace browser {
-
-struct WebBrowser::Impl {
-  com::Ptr<IUnknown> object;
-  headless::BrowserObject* browser;
+struct browser::EventsConnection::Impl {
+  Impl(std::weak_ptr<headless::EventSinks> s, browser::Events* e) : sinks(std::move(s)), sink(e) {}
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+  ~Impl() {
+    auto s = sinks.lock();
+    if (!s) return;
+    std::lock_guard lock(s->mutex);
+    std::erase(s->list, sink);
+  }
+  std::weak_ptr<headless::EventSinks> sinks;
+  browser::Events* sink;
 };
 
-WebBrowser::Impl& WebBrowser::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+namespace headless {
+
+browser::EventsConnection BrowserWindow::connect(browser::Events& sink) {
+  {
+    std::lock_guard lock(sinks_->mutex);
+    sinks_->list.push_back(&sink);
+  }
+  return browser::EventsConnection(
+      std::make_shared<browser::EventsConnection::Impl>(sinks_, &sink));
 }
+
+// A sink disconnected by an earlier one is skipped; a failing sink stops nothing.
+void BrowserWindow::fire(const std::function<void(browser::Events&)>& event) {
+  std::vector<browser::Events*> snapshot;
+  {
+    std::lock_guard lock(sinks_->mutex);
+    snapshot = sinks_->list;
+  }
+  for (browser::Events* sink : snapshot) {
+    if (!sinks_->has(sink)) continue;
+    platform::boundary("DWebBrowserEvents2", 0, [&] {
+      event(*sink);
+      return 0;
+    });
+  }
+}
+
+// BrowserThread
+
+BrowserThread::BrowserThread() {
+  std::promise<com::Ptr<IUnknown>> ready;
+  auto created = ready.get_future();
+  thread_ = std::thread([&ready] {
+    std::optional<BrowserWindow> window;
+    try {
+      window.emplace();
+    } catch (...) {
+      ready.set_exception(std::current_exception());
+      return;
+    }
+    window->endThreadOnClose();
+    ready.set_value(window->browserObject());
+    MSG msg;
+    while (ui::GetMessage(&msg)) ui::DispatchMessage(&msg);
+  });
+  try {
+    browser_ = created.get();
+  } catch (...) {
+    thread_.join();
+    throw;
+  }
+}
+
+BrowserThread::~BrowserThread() {
+  try {
+    run([](BrowserWindow& window) { window.Quit(); });
+  } catch (const platform::Error&) {  // already closed
+  }
+  join();
+}
+
+void BrowserThread::run(const std::function<void(BrowserWindow&)>& work) {
+  static_cast<BrowserObject*>(browser_.get())->run([&](BrowserWindow& w, Pane&) { work(w); });
+}
+
+void BrowserThread::join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+// New windows: "InternetExplorer.Application" in the class registry.
 
 namespace {
-headless::BrowserWindow& windowOf(const WebBrowser::Impl& impl) {
-  headless::BrowserWindow* window = impl.browser->window();
-  if (!window) platform::raiseHResult(E_FAIL);  // the window has closed
-  return *window;
+
+// CLSID_InternetExplorer
+FOLVERRA_MAKE_GUID(kBrowserClsid, 0x0002DF01, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00,
+                   0x00, 0x46);
+
+// Windows made for automation live until they quit or the process ends.
+std::list<BrowserThread>& automationWindows() {
+  static std::list<BrowserThread> windows;
+  return windows;
 }
+std::mutex automationMutex;
+
+class BrowserFactory final : public com::Object<IClassFactory> {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    return com::answer(riid, ppv, {{IID_IClassFactory, this}});
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return platform::boundary("InternetExplorer.Application", E_FAIL, [&] {
+      std::lock_guard lock(automationMutex);
+      BrowserThread& created = automationWindows().emplace_back();
+      created.run([](BrowserWindow& w) { ui::ShowWindow(w.topWindow(), SW_HIDE); });
+      return created.browserObject()->QueryInterface(riid, ppv);
+    });
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+HRESULT browserClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+  if (!IsEqualGUID(clsid, kBrowserClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+  auto factory = com::Ptr<IClassFactory>::adopt(new BrowserFactory());
+  return factory->QueryInterface(riid, ppv);
+}
+
+[[maybe_unused]] const bool registered = [] {
+  com::RegisterServerClass(
+      {kBrowserClsid, kBrowserProgId, "Headless browser window", &browserClassObject});
+  return true;
+}();
+
 }  // namespace
 
-WebBrowser WebBrowser::FromUnknown(const com::Ptr<IUnknown>& object) {
-  com::Ptr<IUnknown> asBrowser = object.query<IUnknown>(IID_IWebBrowser2);
-  com::Ptr<headless::BrowserObject> own =
-      object.query<headless::BrowserObject>(headless::IID_IHeadlessBrowser);
-  return WebBrowser(std::make_shared<Impl>(Impl{asBrowser, own.get()}));
-}
+}  // namespace headless
 
-bool WebBrowser::is(const WebBrowser& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->object.is(other.impl_->object);
-}
+namespace browser {
 
-com::Ptr<IUnknown> WebBrowser::unknown() const {
-  return self().object;
-}
-
-WebBrowser WebBrowser::Application() const {
-  // A browser window is its own application object.
-  return *this;
-}
-
-HWND WebBrowser::hwnd() const {
-  return windowOf(self()).topWindow();
-}
-
-std::string WebBrowser::LocationURL() const {
-  return windowOf(self()).locationURL;
-}
-
-void WebBrowser::ShowBrowserBar(const std::string& clsid, bool show) {
-  windowOf(self()).browserBarCalls.push_back({clsid, show});
+std::vector<WebBrowser> ShellWindows() {
+  std::vector<com::Ptr<IUnknown>> browsers;
+  {
+    headless::TopWindows& t = headless::topWindows();
+    std::lock_guard lock(t.mutex);
+    browsers = t.browsers;
+  }
+  std::vector<WebBrowser> out;
+  for (const auto& b : browsers) out.push_back(WebBrowser::FromUnknown(b));
+  return out;
 }
 
 }  // namespace browser

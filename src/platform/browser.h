@@ -1,12 +1,68 @@
-// The browser port: the browser window object (IWebBrowser2) as the system uses it.
+// The browser port: the browser window object (IWebBrowser2) as the system uses it, its events
+// (DWebBrowserEvents2), the process's browser windows (ShellWindows) and new browser windows.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/com.h"
+#include "platform/html.h"
 
 namespace browser {
+
+class WebBrowser;
+
+// What IWebBrowser2::Document answers. An HTML page gives its html::Document; a resource the
+// browser shows by itself (an image, text/xml, plain text) gives an object of another type,
+// which the system can only tell apart by its type name: "DOMDocument" for XML, "Object" for
+// anything else. A window that shows nothing yet gives Nothing.
+class DocumentObject {
+ public:
+  struct Impl;
+  DocumentObject() = default;
+  explicit DocumentObject(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+  explicit operator bool() const { return impl_ != nullptr; }
+  // "HTMLDocument", "DOMDocument", "Object"; "Nothing" when empty.
+  std::string typeName() const;
+  // The HTML document; Nothing unless typeName() is "HTMLDocument".
+  html::Document html() const;
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+// DWebBrowserEvents2, the events the system takes. They arrive on the window's thread; pDisp
+// is the browser object of the page or of the frame the event is about.
+class Events {
+ public:
+  virtual ~Events() = default;
+  virtual void BeforeNavigate2(const WebBrowser& pDisp, const std::string& url, long flags,
+                               const std::string& targetFrameName, const std::string& postData,
+                               const std::string& headers, bool& cancel) {}
+  virtual void NavigateComplete2(const WebBrowser& pDisp, const std::string& url) {}
+  virtual void DocumentComplete(const WebBrowser& pDisp, const std::string& url) {}
+  // statusCode: an HTTP status, or an INET_E_ HRESULT when nothing was fetched.
+  virtual void NavigateError(const WebBrowser& pDisp, const std::string& url,
+                             const std::string& targetFrameName, long statusCode, bool& cancel) {}
+  virtual void WindowClosing(bool isChildWindow, bool& cancel) {}
+  virtual void OnToolBar(bool toolBar) {}
+};
+
+// A sink connected to a browser's events. Dropping the last copy disconnects it; the sink must
+// outlive the connection.
+class EventsConnection {
+ public:
+  struct Impl;
+  EventsConnection() = default;
+  explicit EventsConnection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool connected() const { return impl_ != nullptr; }
+  void disconnect() { impl_.reset(); }
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
 
 class WebBrowser {
  public:
@@ -22,18 +78,49 @@ class WebBrowser {
   bool is(const WebBrowser& other) const;
   com::Ptr<IUnknown> unknown() const;
 
-  // IWebBrowser::Application, as IWebBrowser2.
+  // IWebBrowser::Application, as IWebBrowser2: the top window's browser, also for a frame.
   WebBrowser Application() const;
   HWND hwnd() const;
   std::string LocationURL() const;
+  // The page's title, or its address when it has none.
+  std::string LocationName() const;
+  DocumentObject Document() const;
   bool Busy() const;
   void Navigate(const std::string& url);
+  // Navigate2 with a target frame name; empty names the window itself.
+  void Navigate2(const std::string& url, const std::string& targetFrameName = {});
+  void Quit();
   // ShowBrowserBar(clsid, show, <size omitted>).
   void ShowBrowserBar(const std::string& clsid, bool show);
+
+  bool AddressBar() const;
+  void setAddressBar(bool value);
+  bool MenuBar() const;
+  void setMenuBar(bool value);
+  bool StatusBar() const;
+  void setStatusBar(bool value);
+  bool ToolBar() const;
+  void setToolBar(bool value);
+  bool Resizable() const;
+  void setResizable(bool value);
+  bool Visible() const;
+  void setVisible(bool value);
+  long Width() const;
+  void setWidth(long value);
+  long Height() const;
+  void setHeight(long value);
+
+  // Connects sink to DWebBrowserEvents2 of this browser.
+  EventsConnection connect(Events& sink) const;
 
  private:
   Impl& self() const;
   std::shared_ptr<Impl> impl_;
 };
+
+// The top-level browser windows of the process, as ShellWindows lists them when asked.
+std::vector<WebBrowser> ShellWindows();
+// A new browser window, created as "InternetExplorer.Application" creates one; not yet visible.
+WebBrowser NewWindow();
 
 }  // namespace browser

@@ -8,6 +8,21 @@ struct WebBrowser::Impl {
   com::Ptr<IWebBrowser2> browser;
 };
 
+struct DocumentObject::Impl {
+  std::string typeName;
+  com::Ptr<IDispatch> object;
+};
+
+std::string DocumentObject::typeName() const {
+  return impl_ ? impl_->typeName : "Nothing";
+}
+
+// The html port has no Windows adapter yet to wrap the document in.
+html::Document DocumentObject::html() const {
+  if (!impl_) platform::raiseNothing();
+  platform::raise(platform::kNotSupported);
+}
+
 namespace {
 
 WebBrowser wrap(com::Ptr<IWebBrowser2> browser) {
@@ -19,6 +34,37 @@ WebBrowser wrap(com::Ptr<IWebBrowser2> browser) {
 void setBool(VARIANT& v, bool value) {
   v.vt = VT_BOOL;
   v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+VARIANT_BOOL variantBool(bool value) {
+  return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+// The run-time's TypeName: the name of the object's type information.
+std::string typeNameOf(IDispatch& object) {
+  com::Ptr<ITypeInfo> info;
+  if (FAILED(object.GetTypeInfo(0, 0, info.put())) || !info) return "Object";
+  win32::Bstr name;
+  if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
+    return "Object";
+  return name.utf8();
+}
+
+using BoolGetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(VARIANT_BOOL*);
+using BoolSetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(VARIANT_BOOL);
+using LongGetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(long*);
+using LongSetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(long);
+
+bool getBool(IWebBrowser2& browser, BoolGetter get) {
+  VARIANT_BOOL value = VARIANT_FALSE;
+  platform::check((browser.*get)(&value));
+  return value != VARIANT_FALSE;
+}
+
+long getLong(IWebBrowser2& browser, LongGetter get) {
+  long value = 0;
+  platform::check((browser.*get)(&value));
+  return value;
 }
 
 }  // namespace
@@ -69,6 +115,112 @@ void WebBrowser::Navigate(const std::string& url) {
   win32::Variant flags, frame, post, headers;
   platform::check(self().browser->Navigate(win32::Bstr(url).get(), flags.get(), frame.get(),
                                            post.get(), headers.get()));
+}
+
+std::string WebBrowser::LocationName() const {
+  win32::Bstr name;
+  platform::check(self().browser->get_LocationName(name.put()));
+  return name.utf8();
+}
+
+DocumentObject WebBrowser::Document() const {
+  com::Ptr<IDispatch> document;
+  platform::check(self().browser->get_Document(document.put()));
+  if (!document) return DocumentObject();
+  auto impl = std::make_shared<DocumentObject::Impl>();
+  impl->typeName = typeNameOf(*document.get());
+  impl->object = std::move(document);
+  return DocumentObject(std::move(impl));
+}
+
+void WebBrowser::Navigate2(const std::string& url, const std::string& targetFrameName) {
+  win32::Variant address(url), flags, named(targetFrameName), none, post, headers;
+  VARIANT* frame = targetFrameName.empty() ? none.get() : named.get();
+  platform::check(
+      self().browser->Navigate2(address.get(), flags.get(), frame, post.get(), headers.get()));
+}
+
+void WebBrowser::Quit() {
+  platform::check(self().browser->Quit());
+}
+
+bool WebBrowser::AddressBar() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_AddressBar);
+}
+void WebBrowser::setAddressBar(bool value) {
+  platform::check(self().browser->put_AddressBar(variantBool(value)));
+}
+bool WebBrowser::MenuBar() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_MenuBar);
+}
+void WebBrowser::setMenuBar(bool value) {
+  platform::check(self().browser->put_MenuBar(variantBool(value)));
+}
+bool WebBrowser::StatusBar() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_StatusBar);
+}
+void WebBrowser::setStatusBar(bool value) {
+  platform::check(self().browser->put_StatusBar(variantBool(value)));
+}
+// ToolBar is an int: 0 none, 1 the standard toolbar.
+bool WebBrowser::ToolBar() const {
+  int value = 0;
+  platform::check(self().browser->get_ToolBar(&value));
+  return value != 0;
+}
+void WebBrowser::setToolBar(bool value) {
+  platform::check(self().browser->put_ToolBar(value ? 1 : 0));
+}
+bool WebBrowser::Resizable() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_Resizable);
+}
+void WebBrowser::setResizable(bool value) {
+  platform::check(self().browser->put_Resizable(variantBool(value)));
+}
+bool WebBrowser::Visible() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_Visible);
+}
+void WebBrowser::setVisible(bool value) {
+  platform::check(self().browser->put_Visible(variantBool(value)));
+}
+long WebBrowser::Width() const {
+  return getLong(*self().browser.get(), &IWebBrowser2::get_Width);
+}
+void WebBrowser::setWidth(long value) {
+  platform::check(self().browser->put_Width(value));
+}
+long WebBrowser::Height() const {
+  return getLong(*self().browser.get(), &IWebBrowser2::get_Height);
+}
+void WebBrowser::setHeight(long value) {
+  platform::check(self().browser->put_Height(value));
+}
+
+std::vector<WebBrowser> ShellWindows() {
+  com::Ptr<IShellWindows> windows;
+  platform::check(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
+                                     windows.putVoid()));
+  long count = 0;
+  platform::check(windows->get_Count(&count));
+  std::vector<WebBrowser> out;
+  for (long i = 0; i < count; ++i) {
+    win32::Variant index;
+    index.get()->vt = VT_I4;
+    index.get()->lVal = i;
+    com::Ptr<IDispatch> item;
+    if (FAILED(windows->Item(*index.get(), item.put())) || !item) continue;
+    com::Ptr<IWebBrowser2> browser;
+    if (SUCCEEDED(item->QueryInterface(IID_IWebBrowser2, browser.putVoid())))
+      out.push_back(wrap(std::move(browser)));
+  }
+  return out;
+}
+
+WebBrowser NewWindow() {
+  com::Ptr<IWebBrowser2> browser;
+  platform::check(::CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_IWebBrowser2, browser.putVoid()));
+  return wrap(std::move(browser));
 }
 
 // The size is left out the way automation leaves out an optional argument.
