@@ -68,3 +68,24 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
     }
   }
 }
+
+TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
+  testing_support::ModuleFolder dir;
+  const std::string pages = (std::filesystem::path(__FILE__).parent_path().parent_path() / "pages")
+                                .lexically_normal()
+                                .string();
+  const Outcome r = run("open " + pages + "/frameset.html");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::vector<std::string> lines = {
+      std::string("title: Two frames\n"), "  left file://" + pages + "/left.html\n",
+      "  right file://" + pages + "/right.html\n",
+      "  IEFrame\n    Shell DocObject View\n      Internet Explorer_Server\n"};
+  for (const std::string& line : lines)
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+
+  for (const char* refused : {"open http://service.example.test/", "open /nonexistent/page.html"}) {
+    const Outcome failed = run(refused);
+    EXPECT_EQ(failed.status, 2) << refused;
+    EXPECT_EQ(std::count(failed.out.begin(), failed.out.end(), '\n'), 1) << failed.out;
+  }
+}

@@ -1,0 +1,115 @@
+#include "cli/open.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "band/Server.h"
+#include "headless/browser.h"
+#include "platform/ui.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: folverra open PAGE\n"
+    "\n"
+    "Loads PAGE (a path, a file: URL, or an http: URL on 127.0.0.1, localhost or [::1]) in a\n"
+    "headless browser window with the toolbar band sited, and prints the page's title, its\n"
+    "frames with their addresses, and the window's tree of window classes.\n";
+
+std::string addressOf(const std::string& page) {
+  if (page.find("://") != std::string::npos) return page;
+  return "file://" + std::filesystem::absolute(page).lexically_normal().string();
+}
+
+std::string reasonFor(long status) {
+  switch (status) {
+    case headless::kInetSecurityProblem:
+      return "only 127.0.0.1, localhost and [::1] are contacted";
+    case headless::kInetUnknownProtocol:
+      return "only file: and http: addresses are opened";
+    case headless::kInetInvalidUrl:
+      return "not a valid address";
+    case headless::kInetObjectNotFound:
+      return "cannot read it";
+    case headless::kInetCannotConnect:
+      return "no server answers there";
+    default:
+      return status > 0 ? "the server answered " + std::to_string(status) : "the download failed";
+  }
+}
+
+void printFrames(const headless::Pane& page) {
+  std::cout << "frames:" << (page.frames.empty() ? " none" : "") << '\n';
+  std::vector<std::pair<const headless::Pane*, int>> todo;
+  for (auto it = page.frames.rbegin(); it != page.frames.rend(); ++it)
+    todo.push_back({it->get(), 1});
+  while (!todo.empty()) {
+    auto [frame, depth] = todo.back();
+    todo.pop_back();
+    std::cout << std::string(2 * depth, ' ') << (frame->name.empty() ? "(unnamed)" : frame->name)
+              << ' ' << frame->url << '\n';
+    for (auto it = frame->frames.rbegin(); it != frame->frames.rend(); ++it)
+      todo.push_back({it->get(), depth + 1});
+  }
+}
+
+int depthBelow(HWND top, HWND hwnd) {
+  int depth = 0;
+  for (HWND h = hwnd; h && h != top; h = ui::GetParent(h)) ++depth;
+  return depth;
+}
+
+void printWindows(HWND top) {
+  std::cout << "windows:\n  " << ui::GetClassName(top) << '\n';
+  ui::EnumChildWindows(
+      top,
+      [](HWND hwnd, LPARAM root) {
+        const int depth = depthBelow(reinterpret_cast<HWND>(root), hwnd);
+        std::cout << std::string(2 * (depth + 1), ' ') << ui::GetClassName(hwnd) << '\n';
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(top));
+}
+
+int run(const std::string& page) {
+  if (FAILED(DllRegisterServer())) {
+    std::cerr << "folverra: the toolbar classes could not be registered\n";
+    return 1;
+  }
+  headless::BrowserWindow window;
+  const HRESULT hr = window.AddBand(kToolBarProgId);
+  if (FAILED(hr)) {
+    std::cerr << "folverra: the band could not be sited (HRESULT " << hr << ")\n";
+    return 1;
+  }
+  const std::string address = addressOf(page);
+  if (!window.Load(address)) {
+    std::cerr << "folverra: cannot open '" << page << "': " << reasonFor(window.lastNavigateError())
+              << '\n';
+    return 2;
+  }
+  const browser::DocumentObject doc = window.page().webBrowser().Document();
+  std::cout << "title: " << (doc.typeName() == "HTMLDocument" ? doc.html().title() : "") << '\n'
+            << "address: " << window.locationURL << '\n'
+            << "document: " << doc.typeName() << '\n';
+  printFrames(window.page());
+  printWindows(window.topWindow());
+  return 0;
+}
+
+}  // namespace
+
+int open(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+    std::cerr << "folverra: open takes one page (see folverra open --help)\n";
+    return 2;
+  }
+  return run(args[0]);
+}
+
+}  // namespace cli
