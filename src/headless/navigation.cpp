@@ -14,7 +14,7 @@ namespace {
 
 // Frames nested deeper than this are left blank, as a page framing itself would never end.
 constexpr int kMaxFrameDepth = 8;
-constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; Folverra headless)";
+constexpr const char* kUserAgent = "Folverra headless browser";
 
 std::shared_ptr<dom::DocumentData> blankDocument(const std::shared_ptr<dom::WindowData>& window) {
   auto doc = std::make_shared<dom::DocumentData>();

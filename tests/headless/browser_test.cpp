@@ -317,3 +317,23 @@ TEST(BrowserThreadTest, AutomationCreatesANewListedWindow) {
   created.Quit();
   EXPECT_FALSE(listed(created));
 }
+
+TEST(FrameAddressTest, SourcesResolveAgainstThePage) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"left.html", "http://127.0.0.1:8080/a/left.html"},
+      {"../up.html", "http://127.0.0.1:8080/up.html"},
+      {"../../../top.html", "http://127.0.0.1:8080/top.html"},
+      {"./sub/./x.html?q=1#f", "http://127.0.0.1:8080/a/sub/x.html?q=1#f"},
+      {"/root.html", "http://127.0.0.1:8080/root.html"},
+      {"?other", "http://127.0.0.1:8080/a/page.html?other"},
+      {"#part", "http://127.0.0.1:8080/a/page.html?q#part"},
+      {"//localhost:9/x.html", "http://localhost:9/x.html"},
+      {"file:///tmp/x.html", "file:///tmp/x.html"},
+      {"", "http://127.0.0.1:8080/a/page.html?q"},
+  };
+  for (const auto& [ref, expected] : cases)
+    EXPECT_EQ(headless::resolveUrl("http://127.0.0.1:8080/a/page.html?q#old", ref), expected)
+        << ref;
+  EXPECT_EQ(headless::resolveUrl("file:///srv/pages/frameset.html", "sub/../right.html"),
+            "file:///srv/pages/right.html");
+}
