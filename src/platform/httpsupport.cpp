@@ -144,8 +144,8 @@ std::optional<Address> parseAddress(std::string_view url) {
   if (authority.find('@') != std::string_view::npos || !splitAuthority(authority, a))
     return std::nullopt;
   if (end != std::string_view::npos) {
-    a.target = std::string(url.substr(end));
-    if (a.target.front() == '?') a.target.insert(0, "/");
+    const std::string_view rest = url.substr(end);
+    a.target = rest.front() == '?' ? std::string("/").append(rest) : std::string(rest);
   }
   return a;
 }

@@ -22,6 +22,7 @@ void attempt(const std::string& what, Body&& body) {
 }
 
 void runPortChecks();
+void runHttpChecks();
 void runBandChecks(const std::string& moduleFolder);
 
 }  // namespace smoke

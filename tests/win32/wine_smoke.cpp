@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   smoke::runPortChecks();
+  smoke::runHttpChecks();
   smoke::runBandChecks(argv[1]);
   CoUninitialize();
   std::fflush(stdout);
