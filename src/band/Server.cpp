@@ -9,40 +9,15 @@
 namespace {
 
 template <class Class>
-class ClassFactory final : public com::Object<IClassFactory> {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    return com::answer(riid, ppv, {{IID_IClassFactory, this}});
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
+HRESULT classObject(REFIID riid, void** ppv) {
+  const auto create = [](REFIID iid, void** out) -> HRESULT {
     Class* object = new (std::nothrow) Class();
     if (!object) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(riid, ppv);
+    const HRESULT hr = object->QueryInterface(iid, out);
     object->Release();
     return hr;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock)
-      ++ServerLocks();
-    else
-      --ServerLocks();
-    return S_OK;
-  }
-
- private:
-  ServerObject counted_;
-};
-
-template <class Class>
-HRESULT classObject(REFIID riid, void** ppv) {
-  auto* factory = new (std::nothrow) ClassFactory<Class>();
-  if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  };
+  return com::classObject(create, riid, ppv, &ServerLocks());
 }
 
 com::ServerClass toolBarClass() {

@@ -374,29 +374,19 @@ std::list<BrowserThread>& automationWindows() {
 }
 std::mutex automationMutex;
 
-class BrowserFactory final : public com::Object<IClassFactory> {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    return com::answer(riid, ppv, {{IID_IClassFactory, this}});
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return platform::boundary("InternetExplorer.Application", E_FAIL, [&] {
-      std::lock_guard lock(automationMutex);
-      BrowserThread& created = automationWindows().emplace_back();
-      created.run([](BrowserWindow& w) { ui::ShowWindow(w.topWindow(), SW_HIDE); });
-      return created.browserObject()->QueryInterface(riid, ppv);
-    });
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
+// A new hidden window on a thread of its own, as the automation object of the browser.
+HRESULT createAutomationWindow(REFIID riid, void** ppv) {
+  return platform::boundary("InternetExplorer.Application", E_FAIL, [&] {
+    std::lock_guard lock(automationMutex);
+    BrowserThread& created = automationWindows().emplace_back();
+    created.run([](BrowserWindow& w) { ui::ShowWindow(w.topWindow(), SW_HIDE); });
+    return created.browserObject()->QueryInterface(riid, ppv);
+  });
+}
 
 HRESULT browserClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (!IsEqualGUID(clsid, kBrowserClsid)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto factory = com::Ptr<IClassFactory>::adopt(new BrowserFactory());
-  return factory->QueryInterface(riid, ppv);
+  return com::classObject(&createAutomationWindow, riid, ppv);
 }
 
 [[maybe_unused]] const bool registered = [] {

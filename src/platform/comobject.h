@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <utility>
 
 #include "platform/com.h"
 
@@ -66,5 +67,43 @@ class Part : public Interface {
  private:
   IUnknown& owner_;
 };
+
+// A class object: CreateInstance refuses aggregation and leaves the rest to create(riid, ppv).
+// With a lock counter, the factory and LockServer keep the server loaded while they last.
+template <class Create>
+class ClassFactory final : public Object<IClassFactory> {
+ public:
+  explicit ClassFactory(Create create, std::atomic<long>* locks = nullptr)
+      : create_(std::move(create)), locks_(locks) {
+    if (locks_) ++*locks_;
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    return answer(riid, ppv, {{IID_IClassFactory, this}});
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return create_(riid, ppv);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (locks_) lock ? ++*locks_ : --*locks_;
+    return S_OK;
+  }
+
+ private:
+  ~ClassFactory() override {
+    if (locks_) --*locks_;
+  }
+  Create create_;
+  std::atomic<long>* locks_;
+};
+
+// Hands out a new class object for create, answering riid.
+template <class Create>
+HRESULT classObject(Create create, REFIID riid, void** ppv, std::atomic<long>* locks = nullptr) {
+  auto factory = Ptr<IClassFactory>::adopt(new ClassFactory<Create>(std::move(create), locks));
+  return factory->QueryInterface(riid, ppv);
+}
 
 }  // namespace com
