@@ -21,6 +21,21 @@ void attempt(const std::string& what, Body&& body) {
   }
 }
 
+inline constexpr std::int32_t kAnyFailure = 0;
+
+// Body must raise number (any failing HRESULT for kAnyFailure).
+template <class Body>
+void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
+  try {
+    body();
+    expect(false, what + " did not raise");
+  } catch (const platform::Error& e) {
+    const bool ok = number == kAnyFailure ? e.number < 0 : e.number == number;
+    expect(ok,
+           what + " raised " + std::to_string(e.number) + ", expected " + std::to_string(number));
+  }
+}
+
 void runPortChecks();
 void runHttpChecks();
 void runBandChecks(const std::string& moduleFolder);

@@ -16,15 +16,6 @@ constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000Au);
 constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x800C0005u);
 const std::string kBody("<clip>\xC3\xA9\0\xFF</clip>", 16);
 
-std::int32_t raised(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::Error& e) {
-    return e.number;
-  }
-  return 0;
-}
-
 // One connection on a free loopback port, answered with 201 and kBody; what came in is kept.
 class OneShotServer {
  public:
@@ -102,7 +93,7 @@ void runHttpChecks() {
   attempt("XMLHTTP on loopback", [] {
     OneShotServer server;
     auto r = http::Request::Create();
-    expect(raised([&] { r.status(); }) == kPending, "status before send did not raise pending");
+    expectRaise(kPending, "status before send", [&] { r.status(); });
     const auto states = exchange(r, "http://127.0.0.1:" + std::to_string(server.port()) + "/x");
     expect(!states.empty() && states.front() == 1 && states.back() == 4,
            "states did not run from 1 to 4");
@@ -114,11 +105,11 @@ void runHttpChecks() {
     auto r = http::Request::Create();
     const auto states = exchange(r, "http://service.example.test/feed_supported_video.aspx");
     expect(states == std::vector<int>{1, 4}, "a refused host did not go from 1 to 4");
-    expect(raised([&] { r.status(); }) == kNotFound, "status of a refused host did not raise");
+    expectRaise(kNotFound, "status of a refused host", [&] { r.status(); });
   });
   auto r = http::Request::Create();
-  expect(raised([&] { r.open("GET", "https://127.0.0.1/", true); }) == E_INVALIDARG,
-         "open of an https address did not raise E_INVALIDARG");
+  expectRaise(E_INVALIDARG, "open of an https address",
+              [&] { r.open("GET", "https://127.0.0.1/", true); });
 }
 
 }  // namespace smoke

@@ -11,20 +11,6 @@
 namespace smoke {
 namespace {
 
-constexpr std::int32_t kAnyFailure = 0;
-
-template <class Body>
-void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
-  try {
-    body();
-    expect(false, what + " did not raise");
-  } catch (const platform::Error& e) {
-    const bool ok = number == kAnyFailure ? e.number < 0 : e.number == number;
-    expect(ok,
-           what + " raised " + std::to_string(e.number) + ", expected " + std::to_string(number));
-  }
-}
-
 // Wine's MSXML hands out a fresh object each time a node is reached, so identity of one node
 // reached twice holds only on Windows.
 bool underWine() {
