@@ -2,6 +2,7 @@
 #include "headless/events.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,7 @@ Node* elementOrParent(Node* node) {
 }  // namespace
 
 bool dispatch(Node* target, const std::string& type, const EventInit& init) {
+  if (!target) return true;
   auto event = std::make_shared<html::Event::Impl>();
   event->doc = target->doc->shared_from_this();
   event->type = platform::lowerAscii(type);
@@ -91,9 +93,10 @@ bool dispatchWindow(WindowData& window, const std::string& type) {
 html::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
                            html::Handler handler) {
   if (!handler) platform::raise(platform::kInvalidCall);
-  // Dropped connections leave expired entries; clearing them here keeps the list as long as
-  // the live subscriptions.
-  std::erase_if(listeners, [](const Listener& l) { return l.handler.expired(); });
+  // Dropped connections leave expired entries; clearing them whenever the list reaches a power
+  // of two bounds it by the live ones at a constant cost per subscription.
+  if (std::has_single_bit(listeners.size()))
+    std::erase_if(listeners, [](const Listener& l) { return l.handler.expired(); });
   auto impl = std::make_shared<html::Connection::Impl>();
   impl->handler = std::make_shared<html::Handler>(std::move(handler));
   listeners.push_back({handlerName(event), impl->handler});
