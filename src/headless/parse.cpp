@@ -18,6 +18,13 @@ namespace {
 
 // Address space only: pages are touched as deep as they nest.
 constexpr std::size_t kParserStack = std::size_t{1} << 30;
+// gumbo aborts the process past a fixed number of steps (around 150 MB of markup); what lies
+// beyond this much of a page is not read, as a truncated download would not be.
+constexpr std::size_t kMaxMarkup = std::size_t{64} << 20;
+
+std::string_view readable(std::string_view markup) {
+  return markup.substr(0, kMaxMarkup);
+}
 
 void runWithLargeStack(const std::function<void()>& work) {
   pthread_attr_t attr;
@@ -127,7 +134,8 @@ void parseDocument(DocumentData& doc, std::string_view markup) {
   }
   runWithLargeStack([&] {
     const GumboOptions options = parserOptions();
-    GumboOutput* out = gumbo_parse_with_options(&options, markup.data(), markup.size());
+    const std::string_view text = readable(markup);
+    GumboOutput* out = gumbo_parse_with_options(&options, text.data(), text.size());
     if (!out) platform::raise(platform::kOutOfMemory);
     try {
       convertChildren(doc, out->document, doc.root);
@@ -145,7 +153,8 @@ std::vector<Node*> parseFragment(DocumentData& doc, std::string_view markup,
   Node* holder = doc.create(Kind::Element, "DIV");
   runWithLargeStack([&] {
     const GumboOptions options = parserOptions(contextTag(context));
-    GumboOutput* out = gumbo_parse_with_options(&options, markup.data(), markup.size());
+    const std::string_view text = readable(markup);
+    GumboOutput* out = gumbo_parse_with_options(&options, text.data(), text.size());
     if (!out) platform::raise(platform::kOutOfMemory);
     // A fragment parse puts the nodes under an HTML root element.
     const GumboNode* root = out->root;

@@ -120,6 +120,24 @@ struct Attribute {
   bool specified = false;
 };
 
+// A plug-in control hosted by an OBJECT (a media player, a movie player).
+class Control {
+ public:
+  struct Impl;
+  Control() = default;
+  explicit Control(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  bool isNothing() const { return impl_ == nullptr; }
+  // The control's run-time type name ("MediaPlayer", "WindowsMediaPlayer", "ShockwaveFlash").
+  std::string typeName() const;
+  // A property by its path ("FileName", "Movie", "currentMedia.sourceURL"); raises 438 when
+  // the control has no such member.
+  std::string get(const std::string& member) const;
+
+ private:
+  Impl& self() const;
+  std::shared_ptr<Impl> impl_;
+};
+
 class Element : public Node {
  public:
   Element() = default;
@@ -171,10 +189,11 @@ class Element : public Node {
   std::string content() const;
   long width() const;
   long height() const;
-  // Of OBJECT, EMBED, IMG, IFRAME...: "uninitialized", "loading", "interactive", "complete".
+  // "uninitialized", "loading", "interactive" or "complete"; an OBJECT reports the number of
+  // its state instead, as the original did: "0" to "4", 4 meaning fully loaded.
   std::string readyState() const;
-  // The player control of an OBJECT: Nothing when it has none.
-  Node object() const;
+  // The player control of an OBJECT; Nothing when it has none. Raises 438 on other elements.
+  Control object() const;
 
   // Geometry, from the layout (see the platform's layout rules).
   Rect getBoundingClientRect() const;

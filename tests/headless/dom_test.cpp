@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "headless/dom.h"
+#include "platform/error.h"
 
 namespace {
 
@@ -147,4 +148,36 @@ TEST(Dom, MalformedAndHugePagesLoadWithoutCrashing) {
   const auto deep = page(nested);
   EXPECT_EQ(deep.allTags("span").size(), 100000u);
   EXPECT_EQ(deep.body().innerText(), "deep");
+}
+
+TEST(Dom, PlayerControlsAnswerFromTheirParameters) {
+  const auto doc = page(
+      "<object id=wmp classid='CLSID:6BF52A52-394A-11D3-B153-00C04F79FAA6'>"
+      "<param name=URL value='http://127.0.0.1/a.wmv'></object>"
+      "<object id=flash classid='clsid:d27cdb6e-ae6d-11cf-96b8-444553540000'>"
+      "<param name=movie value=m.swf><param name=FlashVars value=a=1></object>"
+      "<object id=other classid='clsid:00000000-0000-0000-0000-000000000000'></object>"
+      "<div id=div></div>");
+  struct Case {
+    const char* id;
+    const char* type;
+    const char* member;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"wmp", "WindowsMediaPlayer", "currentMedia.sourceURL", "http://127.0.0.1/a.wmv"},
+      {"flash", "ShockwaveFlash", "Movie", "m.swf"},
+      {"other", "Nothing", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    const html::Control control = doc.getElementById(c.id).object();
+    EXPECT_EQ(control.typeName(), c.type) << c.id;
+    if (c.member) {
+      EXPECT_EQ(control.get(c.member), c.value) << c.id;
+    }
+  }
+  EXPECT_THROW(doc.getElementById("flash").object().get("FileName"), platform::Error);
+  EXPECT_THROW(doc.getElementById("div").object(), platform::Error);
+  EXPECT_EQ(doc.getElementById("wmp").readyState(), "4") << "loaded with its complete page";
+  EXPECT_EQ(doc.getElementById("div").readyState(), "complete");
 }

@@ -61,12 +61,12 @@ const char* const kReference =
 TEST(Layout, ReferencePageBoxes) {
   const auto doc = page(kReference);
   const std::pair<const char*, R> cases[] = {
-      {"abs", {100, 20, 50, 40}},    {"inabs", {100, 20, 14, 16}},  {"title", {8, 8, 1008, 16}},
-      {"bold", {50, 8, 21, 16}},     {"wrap", {8, 24, 70, 64}},     {"sp", {8, 24, 63, 32}},
-      {"t", {8, 88, 200, 48}},       {"r1", {8, 88, 200, 32}},      {"c11", {8, 88, 50, 32}},
-      {"c12", {58, 88, 150, 32}},    {"r2", {8, 120, 200, 16}},     {"c21", {8, 120, 50, 16}},
-      {"c22", {58, 120, 150, 16}},   {"none", {0, 0, 0, 0}},        {"inside", {0, 0, 0, 0}},
-      {"img", {8, 136, 40, 30}},     {"after", {48, 136, 14, 30}},  {"pre", {8, 166, 1008, 48}},
+      {"abs", {100, 20, 50, 40}},  {"inabs", {100, 20, 14, 16}}, {"title", {8, 8, 1008, 16}},
+      {"bold", {50, 8, 21, 16}},   {"wrap", {8, 24, 70, 64}},    {"sp", {8, 24, 63, 32}},
+      {"t", {8, 88, 200, 48}},     {"r1", {8, 88, 200, 32}},     {"c11", {8, 88, 50, 32}},
+      {"c12", {58, 88, 150, 32}},  {"r2", {8, 120, 200, 16}},    {"c21", {8, 120, 50, 16}},
+      {"c22", {58, 120, 150, 16}}, {"none", {0, 0, 0, 0}},       {"inside", {0, 0, 0, 0}},
+      {"img", {8, 136, 40, 30}},   {"after", {48, 136, 14, 30}}, {"pre", {8, 166, 1008, 48}},
   };
   for (const auto& [id, expected] : cases) {
     EXPECT_EQ(str(boxOf(doc.getElementById(id))), str(expected)) << id;
@@ -99,22 +99,21 @@ TEST(Layout, OffsetAndClientMeasures) {
     long left, top, width, height, clientWidth, clientHeight;
   };
   const Case cases[] = {
-      {"c12", "t", 50, 0, 150, 32, 150, 32},       // TD: offsets from the TABLE
-      {"t", "BODY", 8, 88, 200, 48, 200, 48},      // from BODY: document coordinates
-      {"bold", "BODY", 50, 8, 21, 16, 0, 0},       // inline: no client area
-      {"inabs", "abs", 0, 0, 14, 16, 0, 0},        // a positioned parent
-      {"abs", "BODY", 100, 20, 50, 40, 50, 40},
-      {"img", "BODY", 8, 136, 40, 30, 40, 30},
+      {"c12", "t", 50, 0, 150, 32, 150, 32},   // TD: offsets from the TABLE
+      {"t", "BODY", 8, 88, 200, 48, 200, 48},  // from BODY: document coordinates
+      {"bold", "BODY", 50, 8, 21, 16, 0, 0},   // inline: no client area
+      {"inabs", "abs", 0, 0, 14, 16, 0, 0},    // a positioned parent
+      {"abs", "BODY", 100, 20, 50, 40, 50, 40}, {"img", "BODY", 8, 136, 40, 30, 40, 30},
       {"none", "Nothing", 0, 0, 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     const auto e = doc.getElementById(c.id);
     EXPECT_EQ(nameOf(e.offsetParent()), c.offsetParent);
-    EXPECT_EQ((std::vector<long>{e.offsetLeft(), e.offsetTop(), e.offsetWidth(), e.offsetHeight(),
-                                 e.clientWidth(), e.clientHeight(), e.clientLeft(), e.clientTop()}),
-              (std::vector<long>{c.left, c.top, c.width, c.height, c.clientWidth, c.clientHeight,
-                                 0, 0}));
+    EXPECT_EQ(
+        (std::vector<long>{e.offsetLeft(), e.offsetTop(), e.offsetWidth(), e.offsetHeight(),
+                           e.clientWidth(), e.clientHeight(), e.clientLeft(), e.clientTop()}),
+        (std::vector<long>{c.left, c.top, c.width, c.height, c.clientWidth, c.clientHeight, 0, 0}));
   }
   for (const auto& e : {doc.body(), doc.documentElement()}) {
     EXPECT_EQ(e.clientWidth(), 1024) << e.tagName();
@@ -126,23 +125,15 @@ TEST(Layout, OffsetAndClientMeasures) {
 TEST(Layout, ElementFromPointFindsTheTopmostBox) {
   const auto doc = page(kReference);
   const std::tuple<long, long, const char*> cases[] = {
-      {10, 10, "title"},     // text belongs to its element
-      {55, 12, "bold"},
-      {130, 22, "abs"},      // above the title line that comes after it
-      {101, 21, "inabs"},
-      {60, 30, "sp"},        // first line of the span
-      {20, 45, "sp"},        // its second line
-      {60, 45, "wrap"},      // inside the span's bounds, beyond its second line
-      {20, 95, "c11"},
-      {60, 110, "c12"},
-      {100, 125, "c22"},     // an empty cell still has its row's height
-      {10, 140, "img"},
-      {50, 140, "after"},
-      {100, 140, "BODY"},
-      {2, 2, "HTML"},
-      {-1, 5, "Nothing"},
-      {1030, 5, "Nothing"},
-      {5, 800, "Nothing"},
+      {10, 10, "title"},                     // text belongs to its element
+      {55, 12, "bold"},   {130, 22, "abs"},  // above the title line that comes after it
+      {101, 21, "inabs"}, {60, 30, "sp"},    // first line of the span
+      {20, 45, "sp"},                        // its second line
+      {60, 45, "wrap"},                      // inside the span's bounds, beyond its second line
+      {20, 95, "c11"},    {60, 110, "c12"},     {100, 125, "c22"},  // an empty cell still has its
+                                                                    // row's height
+      {10, 140, "img"},   {50, 140, "after"},   {100, 140, "BODY"},  {2, 2, "HTML"},
+      {-1, 5, "Nothing"}, {1030, 5, "Nothing"}, {5, 800, "Nothing"},
   };
   for (const auto& [x, y, expected] : cases)
     EXPECT_EQ(nameOf(doc.elementFromPoint(x, y)), expected) << x << "," << y;
@@ -155,9 +146,9 @@ TEST(Layout, TablesSpanColumnsAndRows) {
       "<tr><td id=g3>e</td><td id=g4>f<br>g</td></tr></table>"
       "<table id=thirds width=100><tr><td id=h1></td><td id=h2></td><td id=h3></td></tr></table>");
   const std::pair<const char*, R> cases[] = {
-      {"g1", {8, 8, 200, 16}},   {"g2", {208, 8, 100, 48}},  {"g3", {8, 24, 100, 32}},
+      {"g1", {8, 8, 200, 16}},    {"g2", {208, 8, 100, 48}}, {"g3", {8, 24, 100, 32}},
       {"g4", {108, 24, 100, 32}}, {"g", {8, 8, 300, 48}},    {"h1", {8, 56, 33, 0}},
-      {"h2", {41, 56, 33, 0}},   {"h3", {74, 56, 34, 0}},
+      {"h2", {41, 56, 33, 0}},    {"h3", {74, 56, 34, 0}},
   };
   for (const auto& [id, expected] : cases)
     EXPECT_EQ(str(boxOf(doc.getElementById(id))), str(expected)) << id;
@@ -233,9 +224,12 @@ TEST(Layout, DeepPagesLayOutWithoutRecursion) {
 TEST(Layout, GeometryOfNothingRaises91) {
   const html::Element nothing;
   const std::function<void()> reads[] = {
-      [&] { nothing.getBoundingClientRect(); }, [&] { nothing.offsetLeft(); },
-      [&] { nothing.offsetParent(); },          [&] { nothing.clientWidth(); },
-      [&] { nothing.scrollTop(); },             [&] { html::Document().elementFromPoint(1, 1); },
+      [&] { nothing.getBoundingClientRect(); },
+      [&] { nothing.offsetLeft(); },
+      [&] { nothing.offsetParent(); },
+      [&] { nothing.clientWidth(); },
+      [&] { nothing.scrollTop(); },
+      [&] { html::Document().elementFromPoint(1, 1); },
   };
   for (const auto& read : reads) {
     try {
