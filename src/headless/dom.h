@@ -196,6 +196,9 @@ bool dispatchWindow(WindowData& window, const std::string& type);
 html::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
                            html::Handler handler);
 
+// Resizes the document's viewport and fires the window's onresize (geometry.cpp).
+void setViewport(DocumentData& doc, long width, long height);
+
 // Layout (layout.cpp): lays the document out again if anything changed since the last time.
 void ensureLayout(DocumentData& doc);
 Node* elementFromPoint(DocumentData& doc, long x, long y);

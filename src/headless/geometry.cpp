@@ -28,6 +28,18 @@ bool isRootElement(const dom::Node* n) {
 }
 
 // BODY and the documentElement scroll the page and measure the viewport.
+// The window a document is shown in, or the one made for it; none before either exists.
+dom::WindowData* windowOf(dom::DocumentData& doc) {
+  if (auto shown = doc.window.lock()) return shown.get();
+  return doc.ownWindow.get();
+}
+
+void scrollPage(dom::DocumentData& doc, long& offset, long to) {
+  if (offset == to) return;
+  offset = to;
+  if (dom::WindowData* window = windowOf(doc)) dom::dispatchWindow(*window, "scroll");
+}
+
 bool isPage(const dom::Node* n) {
   return n->is("BODY") || isRootElement(n);
 }
@@ -126,19 +138,20 @@ long Element::scrollLeft() const {
   return isPage(e) ? e->doc->scrollLeft : 0;
 }
 
-// Clamped to the page less the viewport; other elements do not scroll.
+// Clamped to the page less the viewport; other elements do not scroll. A page that moves tells
+// its window (onscroll).
 void Element::setScrollTop(long value) {
   const dom::Node* e = laidOut(self());
   if (!isPage(e)) return;
   dom::DocumentData& d = *e->doc;
-  d.scrollTop = std::clamp(value, 0L, std::max(0L, d.pageHeight - d.viewportHeight));
+  scrollPage(d, d.scrollTop, std::clamp(value, 0L, std::max(0L, d.pageHeight - d.viewportHeight)));
 }
 
 void Element::setScrollLeft(long value) {
   const dom::Node* e = laidOut(self());
   if (!isPage(e)) return;
   dom::DocumentData& d = *e->doc;
-  d.scrollLeft = std::clamp(value, 0L, std::max(0L, d.pageWidth - d.viewportWidth));
+  scrollPage(d, d.scrollLeft, std::clamp(value, 0L, std::max(0L, d.pageWidth - d.viewportWidth)));
 }
 
 Element Document::elementFromPoint(long x, long y) const {
@@ -146,3 +159,15 @@ Element Document::elementFromPoint(long x, long y) const {
 }
 
 }  // namespace html
+
+namespace headless::dom {
+
+void setViewport(DocumentData& doc, long width, long height) {
+  if (width == doc.viewportWidth && height == doc.viewportHeight) return;
+  doc.viewportWidth = width;
+  doc.viewportHeight = height;
+  doc.layoutDirty = true;
+  if (WindowData* window = html::windowOf(doc)) dispatchWindow(*window, "resize");
+}
+
+}  // namespace headless::dom

@@ -281,6 +281,23 @@ void Element::insertAdjacentHTML(const std::string& where, const std::string& ma
     dom::insertBefore(parent, n, before);
 }
 
+void Element::normalize() {
+  std::vector<dom::Node*> texts;
+  dom::forEachBelow(element(self()), false, [&](dom::Node* n) {
+    if (n->kind == Kind::Text) texts.push_back(n);
+    return true;
+  });
+  // Collected first: the walk must not run over nodes it is removing.
+  for (dom::Node* t : texts) {
+    if (!t->parent) continue;
+    while (t->next && t->next->kind == Kind::Text) {
+      t->data += t->next->data;
+      dom::detach(t->next);
+    }
+    if (t->data.empty()) dom::detach(t);
+  }
+}
+
 Style Element::style() const {
   const Impl& s = self();
   return Style(std::make_shared<Style::Impl>(Style::Impl{s.doc, element(s)}));

@@ -174,6 +174,8 @@ class Element : public Node {
   std::string innerHTML() const;
   void setInnerHTML(const std::string& markup);
   std::string outerHTML() const;
+  // Joins adjacent text nodes below the element and drops empty ones.
+  void normalize();
   // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case).
   void insertAdjacentHTML(const std::string& where, const std::string& markup);
 

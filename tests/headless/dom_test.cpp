@@ -181,3 +181,18 @@ TEST(Dom, PlayerControlsAnswerFromTheirParameters) {
   EXPECT_EQ(doc.getElementById("wmp").readyState(), "4") << "loaded with its complete page";
   EXPECT_EQ(doc.getElementById("div").readyState(), "complete");
 }
+
+TEST(Dom, NormalizeJoinsAdjacentTextAndDropsEmptyText) {
+  const auto doc = page("<div id=d>a<b>b</b><i></i></div>");
+  auto d = doc.getElementById("d");
+  d.insertAdjacentHTML("afterBegin", "x");
+  d.insertAdjacentHTML("afterBegin", "y");
+  auto empty = d.childNodes().back().asElement();
+  empty.insertAdjacentHTML("afterBegin", "gone");
+  empty.childNodes()[0].setNodeValue("");
+  d.normalize();
+  std::vector<std::string> names;
+  for (const auto& n : d.childNodes()) names.push_back(n.nodeName() + ":" + n.nodeValue());
+  EXPECT_EQ(names, (std::vector<std::string>{"#text:yxa", "B:", "I:"}));
+  EXPECT_TRUE(empty.childNodes().empty());
+}

@@ -125,15 +125,24 @@ TEST(Layout, OffsetAndClientMeasures) {
 TEST(Layout, ElementFromPointFindsTheTopmostBox) {
   const auto doc = page(kReference);
   const std::tuple<long, long, const char*> cases[] = {
-      {10, 10, "title"},                     // text belongs to its element
-      {55, 12, "bold"},   {130, 22, "abs"},  // above the title line that comes after it
-      {101, 21, "inabs"}, {60, 30, "sp"},    // first line of the span
-      {20, 45, "sp"},                        // its second line
-      {60, 45, "wrap"},                      // inside the span's bounds, beyond its second line
-      {20, 95, "c11"},    {60, 110, "c12"},     {100, 125, "c22"},  // an empty cell still has its
-                                                                    // row's height
-      {10, 140, "img"},   {50, 140, "after"},   {100, 140, "BODY"},  {2, 2, "HTML"},
-      {-1, 5, "Nothing"}, {1030, 5, "Nothing"}, {5, 800, "Nothing"},
+      {10, 10, "title"},  // text belongs to its element
+      {55, 12, "bold"},
+      {130, 22, "abs"},  // above the title line that comes after it
+      {101, 21, "inabs"},
+      {60, 30, "sp"},    // first line of the span
+      {20, 45, "sp"},    // its second line
+      {60, 45, "wrap"},  // inside the span's bounds, beyond its second line
+      {20, 95, "c11"},
+      {60, 110, "c12"},
+      {100, 125, "c22"},  // an empty cell still has its
+                          // row's height
+      {10, 140, "img"},
+      {50, 140, "after"},
+      {100, 140, "BODY"},
+      {2, 2, "HTML"},
+      {-1, 5, "Nothing"},
+      {1030, 5, "Nothing"},
+      {5, 800, "Nothing"},
   };
   for (const auto& [x, y, expected] : cases)
     EXPECT_EQ(nameOf(doc.elementFromPoint(x, y)), expected) << x << "," << y;
@@ -242,3 +251,20 @@ TEST(Layout, GeometryOfNothingRaises91) {
 }
 
 }  // namespace
+
+TEST(WindowEvents, ScrollingAndResizingTellTheWindow) {
+  std::string tall;
+  for (int i = 0; i < 200; ++i) tall += "<p>line</p>";
+  const html::Document doc = headless::dom::newDocument(tall, "http://127.0.0.1/");
+  int scrolls = 0, resizes = 0;
+  html::Window window = doc.parentWindow();
+  auto onScroll = window.on("onscroll", [&] { return ++scrolls, true; });
+  auto onResize = window.on("onresize", [&] { return ++resizes, true; });
+  doc.body().setScrollTop(100);
+  doc.body().setScrollTop(100);  // no move, no event
+  doc.documentElement().setScrollTop(0);
+  headless::dom::setViewport(*headless::dom::nodeOf(doc)->doc, 800, 600);
+  EXPECT_EQ(scrolls, 2);
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(doc.body().clientWidth(), 800);
+}
