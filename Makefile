@@ -13,8 +13,9 @@ build: deps
 	@cmake --preset debug >/dev/null
 	@cmake --build --preset debug
 
+# The main job: the toolbar in a headless browser window on the embedded service stand-in.
 run: build
-	@./build/debug/folverra $(ARGS)
+	@./build/debug/folverra $(if $(ARGS),$(ARGS),open)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows DLL
 # under Wine when Wine is there.

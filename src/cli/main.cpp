@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: folverra [band] [PAGE]\n"
-    "       folverra open PAGE\n"
+    "       folverra open [PAGE]\n"
     "       folverra serve [--port N] [--store DIR]\n"
     "       folverra --help | --version\n"
     "\n"
@@ -28,9 +28,10 @@ constexpr const char* kUsage =
     "                band's sizes and the state of its window through its lifecycle. PAGE is\n"
     "                a readable HTML file (a path or a file: URL) that the window shows.\n"
     "                This is the default command.\n"
-    "  open PAGE     Load PAGE with its frames in a headless browser window with the band\n"
-    "                sited, and print its title, frames and window tree (see folverra open\n"
-    "                --help).\n"
+    "  open [PAGE]   Load PAGE with its frames in a headless browser window with the band\n"
+    "                sited, and print its title, frames and window tree; without PAGE, the\n"
+    "                home page of the service stand-in started in this process (see\n"
+    "                folverra open --help).\n"
     "  serve         Run the stand-in of the Folverra service on 127.0.0.1 until Ctrl-C\n"
     "                (see folverra serve --help).\n"
     "  --help        Show this text.\n"

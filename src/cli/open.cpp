@@ -3,19 +3,24 @@
 #include <filesystem>
 #include <iostream>
 
+#include <unistd.h>
+
 #include "band/Server.h"
 #include "headless/browser.h"
+#include "standin/standin.h"
 #include "platform/ui.h"
 
 namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: folverra open PAGE\n"
+    "usage: folverra open [PAGE]\n"
     "\n"
     "Loads PAGE (a path, a file: URL, or an http: URL on 127.0.0.1, localhost or [::1]) in a\n"
     "headless browser window with the toolbar band sited, and prints the page's title, its\n"
-    "frames with their addresses, and the window's tree of window classes.\n";
+    "frames with their addresses, and the window's tree of window classes. Without PAGE it\n"
+    "starts the stand-in of the Folverra service on a free loopback port and opens its home\n"
+    "page.\n";
 
 std::string addressOf(const std::string& page) {
   if (page.find("://") != std::string::npos) return page;
@@ -98,6 +103,20 @@ int run(const std::string& page) {
   return 0;
 }
 
+// The embedded default: the service stand-in in this process, its clips in a fresh folder.
+int runOnStandin() {
+  const auto store =
+      std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
+  standin::Server service(store);
+  service.start();
+  std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
+  const int status = run(service.url() + "/");
+  service.stop();
+  std::error_code ignored;
+  std::filesystem::remove_all(store, ignored);
+  return status;
+}
+
 }  // namespace
 
 int open(const std::vector<std::string>& args) {
@@ -105,6 +124,7 @@ int open(const std::vector<std::string>& args) {
     std::cout << kUsage;
     return 0;
   }
+  if (args.empty()) return runOnStandin();
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
     std::cerr << "folverra: open takes one page (see folverra open --help)\n";
     return 2;

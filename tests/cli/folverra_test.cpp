@@ -89,3 +89,12 @@ TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
     EXPECT_EQ(std::count(failed.out.begin(), failed.out.end(), '\n'), 1) << failed.out;
   }
 }
+
+TEST(FolverraCommand, OpensTheEmbeddedServiceByDefault) {
+  testing_support::ModuleFolder dir;
+  const Outcome r = run("open");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("service: http://127.0.0.1:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("document: HTMLDocument"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Internet Explorer_Server"), std::string::npos) << r.out;
+}
