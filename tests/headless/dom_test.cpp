@@ -144,6 +144,8 @@ TEST(Dom, MalformedAndHugePagesLoadWithoutCrashing) {
     SCOPED_TRACE(name);
     const auto doc = page(markup);
     ASSERT_FALSE(doc.body().isNothing());
+    doc.body().getBoundingClientRect();  // lays the page out
+    doc.elementFromPoint(100, 100);
   }
   const auto deep = page(nested);
   EXPECT_EQ(deep.allTags("span").size(), 100000u);
