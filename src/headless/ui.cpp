@@ -49,6 +49,9 @@ struct Table {
   std::map<std::string, WNDPROC> classes;
   std::map<std::thread::id, std::shared_ptr<Queue>> queues;
   std::uintptr_t nextHandle = 0x10010;
+  std::vector<HWND> topLevel;  // z-order, top first
+  HWND foreground = nullptr;
+  POINT cursor{0, 0};
 };
 
 Table& table() {
@@ -81,11 +84,20 @@ std::shared_ptr<Queue> ownQueue() {
   return own;
 }
 
+// The z-order list a window with this parent is kept in.
+std::vector<HWND>* siblings(Table& t, HWND parent) {
+  if (!parent) return &t.topLevel;
+  Window* p = find(t, parent);
+  return p ? &p->children : nullptr;
+}
+
 void unlinkChild(Table& t, HWND parent, HWND child) {
-  if (Window* p = parent ? find(t, parent) : nullptr) {
-    auto& c = p->children;
-    c.erase(std::remove(c.begin(), c.end(), child), c.end());
-  }
+  if (std::vector<HWND>* c = siblings(t, parent))
+    c->erase(std::remove(c->begin(), c->end(), child), c->end());
+}
+
+void linkOnTop(Table& t, HWND parent, HWND child) {
+  if (std::vector<HWND>* c = siblings(t, parent)) c->insert(c->begin(), child);
 }
 
 // The window and its descendants, parents before children; iterative, so depth is unbounded.
@@ -175,7 +187,7 @@ HWND CreateWindowEx(DWORD exStyle, const std::string& className, const std::stri
     w.thread = std::this_thread::get_id();
     w.proc = reinterpret_cast<LONG_PTR>(cls->second);
     w.rect = {x, y, x + width, y + height};
-    if (p) p->children.insert(p->children.begin(), hwnd);
+    linkOnTop(t, parent, hwnd);
     t.windows.emplace(key(hwnd), std::move(w));
   }
   SendMessage(hwnd, WM_CREATE, 0, 0);
@@ -196,6 +208,7 @@ BOOL DestroyWindow(HWND hwnd) {
   std::lock_guard lock(t.mutex);
   if (Window* w = find(t, hwnd)) unlinkChild(t, w->parent, hwnd);
   for (HWND h : doomed) t.windows.erase(key(h));
+  if (std::find(doomed.begin(), doomed.end(), t.foreground) != doomed.end()) t.foreground = nullptr;
   return TRUE;
 }
 
@@ -235,7 +248,7 @@ HWND SetParent(HWND child, HWND parent) {
   HWND previous = c->parent;
   unlinkChild(t, previous, child);
   c->parent = parent;
-  if (p) p->children.insert(p->children.begin(), child);
+  linkOnTop(t, parent, child);
   return previous;
 }
 
@@ -315,6 +328,93 @@ BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) 
   for (std::size_t i = 1; i < all.size(); ++i) {
     if (IsWindow(all[i]) && !callback(all[i], lParam)) break;
   }
+  return TRUE;
+}
+
+BOOL BringWindowToTop(HWND hwnd) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  Window* w = find(t, hwnd);
+  if (!w) return FALSE;
+  unlinkChild(t, w->parent, hwnd);
+  linkOnTop(t, w->parent, hwnd);
+  return TRUE;
+}
+
+// Activation is the calling thread's, as the real one is per input queue.
+HWND SetActiveWindow(HWND hwnd) {
+  thread_local HWND active = nullptr;
+  if (!BringWindowToTop(hwnd)) return nullptr;
+  return std::exchange(active, hwnd);
+}
+
+BOOL SetForegroundWindow(HWND hwnd) {
+  if (!BringWindowToTop(hwnd)) return FALSE;
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  t.foreground = hwnd;
+  return TRUE;
+}
+
+HWND GetForegroundWindow() {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  return t.foreground;
+}
+
+HWND SetFocus(HWND hwnd) {
+  thread_local HWND focus = nullptr;
+  if (hwnd && !IsWindow(hwnd)) return nullptr;
+  return std::exchange(focus, hwnd);
+}
+
+namespace {
+
+bool contains(const RECT& r, POINT p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+
+// The first visible window of the list (top first) whose rectangle, offset by its parent's
+// screen origin, holds the point.
+HWND hitAmong(Table& t, const std::vector<HWND>& list, POINT origin, POINT point, RECT* hit) {
+  for (HWND h : list) {
+    Window* w = find(t, h);
+    if (!w || !visible(*w)) continue;
+    const RECT r{origin.x + w->rect.left, origin.y + w->rect.top, origin.x + w->rect.right,
+                 origin.y + w->rect.bottom};
+    if (!contains(r, point)) continue;
+    *hit = r;
+    return h;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HWND WindowFromPoint(POINT point) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  RECT rect{};
+  HWND deepest = hitAmong(t, t.topLevel, {0, 0}, point, &rect);
+  for (HWND h = deepest; h;
+       h = hitAmong(t, find(t, h)->children, {rect.left, rect.top}, point, &rect))
+    deepest = h;
+  return deepest;
+}
+
+BOOL GetCursorPos(POINT* point) {
+  if (!point) return FALSE;
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  *point = t.cursor;
+  return TRUE;
+}
+
+// Moves the pointer only: nothing under it hears of the move.
+BOOL SetCursorPos(int x, int y) {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  t.cursor = {x, y};
   return TRUE;
 }
 

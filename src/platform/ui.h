@@ -30,6 +30,17 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam);
 
+// Z-order, activation and focus.
+BOOL BringWindowToTop(HWND hwnd);
+HWND SetActiveWindow(HWND hwnd);
+BOOL SetForegroundWindow(HWND hwnd);
+HWND GetForegroundWindow();
+HWND SetFocus(HWND hwnd);
+// The deepest visible window at a screen point; null when none is there.
+HWND WindowFromPoint(POINT point);
+BOOL GetCursorPos(POINT* point);
+BOOL SetCursorPos(int x, int y);
+
 BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value);
 HANDLE GetProp(HWND hwnd, const std::string& name);
 HANDLE RemoveProp(HWND hwnd, const std::string& name);

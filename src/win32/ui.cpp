@@ -97,6 +97,31 @@ BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) 
   return ::EnumChildWindows(parent, callback, lParam);
 }
 
+BOOL BringWindowToTop(HWND hwnd) {
+  return ::BringWindowToTop(hwnd);
+}
+HWND SetActiveWindow(HWND hwnd) {
+  return ::SetActiveWindow(hwnd);
+}
+BOOL SetForegroundWindow(HWND hwnd) {
+  return ::SetForegroundWindow(hwnd);
+}
+HWND GetForegroundWindow() {
+  return ::GetForegroundWindow();
+}
+HWND SetFocus(HWND hwnd) {
+  return ::SetFocus(hwnd);
+}
+HWND WindowFromPoint(POINT point) {
+  return ::WindowFromPoint(point);
+}
+BOOL GetCursorPos(POINT* point) {
+  return ::GetCursorPos(point);
+}
+BOOL SetCursorPos(int x, int y) {
+  return ::SetCursorPos(x, y);
+}
+
 BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value) {
   return ::SetPropW(hwnd, win32::wide(name).c_str(), value);
 }
