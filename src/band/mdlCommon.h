@@ -26,6 +26,19 @@ void LogTrace(const std::string& object, const std::string& message) noexcept;
 // The path of the error log.
 std::string ErrorLogPath();
 
+// ShowWindow normal, then to the front.
+void ShowWindowEx(HWND hwnd);
+// A new browser window on url; bars hidden unless bShowBars; a size of 0 keeps the default.
+void LaunchBrowser(const std::string& url, VARIANT_BOOL bShowBars, long width, long height,
+                   VARIANT_BOOL bResizable);
+// Shows url in every open window of the service's site, or else in the band's browser.
+void NavigateServiceWindow(const std::string& url);
+HWND GetWindowUnderCursor();
+// The child of the browser's top window that holds the page; 0 when it cannot be found.
+HWND GetBrowserPaneWindow();
+// Child-window enumeration callback: stores the first "Internet Explorer_Server" found.
+BOOL CALLBACK FindIEServerProc(HWND hwnd, LPARAM lParam);
+
 // Installs procedure on hwnd, keeping the previous one in the window property "WinProc".
 void SubClass(HWND hwnd, WNDPROC procedure);
 // True on Windows Me, 2000 and later.
@@ -34,5 +47,7 @@ void LoadHandCursor();
 ui::Picture HandleToPicture(HANDLE handle, int kind);
 
 // Per-thread slots.
+HWND& g_hWndIEServer();
+HWND& g_hWndBrowserPane();
 HCURSOR& g_hHandCursor();
 ui::Picture& g_picHandCursor();

@@ -179,6 +179,7 @@ BrowserWindow::BrowserWindow()
   mailbox_ = http::support::threadMailbox();
   attachObject(*page_);
   page_->window = newWindowData(nullptr);
+  page_->window->host = pageWindow_;
   site_ =
       com::Ptr<IUnknown>::adopt(static_cast<IOleWindow*>(new BandSite(bandSite_, page_->browser)));
   locationURL = "about:blank";

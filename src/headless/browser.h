@@ -32,6 +32,8 @@ FOLVERRA_MAKE_GUID(IID_IHeadlessBrowser, 0xB7E2F1A0, 0x5C3D, 0x4F6E, 0x8A, 0x9B,
 // A browser object that has lost its window: RPC_E_DISCONNECTED, as COM reports a call to an
 // object whose server has gone.
 inline constexpr HRESULT kDisconnected = static_cast<HRESULT>(0x80010108u);
+// HRESULT_FROM_WIN32(ERROR_BUSY): what Navigate answers while the frame is disabled.
+inline constexpr HRESULT kBusy = static_cast<HRESULT>(0x800700AAu);
 
 class BrowserWindow;
 struct Pane;

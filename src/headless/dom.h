@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/html.h"
+#include "platform/wintypes.h"
 
 namespace headless::dom {
 
@@ -120,6 +121,8 @@ struct WindowData : std::enable_shared_from_this<WindowData> {
   std::shared_ptr<html::Event::Impl> event;  // window.event while an event is dispatched
   long screenLeft = 0;
   long screenTop = 0;
+  // The window a browser shows the page in; when set, the page is where that window is.
+  HWND host = nullptr;
   std::string userAgent;
   // Documents of another origin raise permission denied when reached from this one's parent.
   std::string origin() const;

@@ -8,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/strings.h"
+#include "platform/ui.h"
 
 namespace headless::dom {
 namespace {
@@ -224,11 +225,21 @@ std::vector<Window> Window::frames() const {
   return out;
 }
 
+namespace {
+
+POINT screenOrigin(const dom::WindowData& window) {
+  RECT r{};
+  if (window.host && ui::GetWindowRect(window.host, &r)) return {r.left, r.top};
+  return {static_cast<LONG>(window.screenLeft), static_cast<LONG>(window.screenTop)};
+}
+
+}  // namespace
+
 long Window::screenLeft() const {
-  return self().window->screenLeft;
+  return screenOrigin(*self().window).x;
 }
 long Window::screenTop() const {
-  return self().window->screenTop;
+  return screenOrigin(*self().window).y;
 }
 std::string Window::userAgent() const {
   return self().window->userAgent;

@@ -75,6 +75,9 @@ bool BrowserWindow::Navigate(const std::string& address, const std::string& targ
 bool BrowserWindow::Navigate(Pane& target, const std::string& address,
                              const std::string& targetFrame) {
   if (closed()) platform::raiseHResult(kDisconnected);
+  // A modal dialog disables the frame it is shown over; until it closes the browser takes no
+  // navigation and says it is busy.
+  if (ui::GetWindowLongPtr(top_, GWL_STYLE) & WS_DISABLED) platform::raiseHResult(kBusy);
   const std::string url = normalizeUrl(address);
   bool cancel = false;
   fire([&](browser::Events& sink) {
@@ -166,7 +169,10 @@ bool BrowserWindow::beginLoad(Pane& pane, const std::string& url) {
   pane.kind = page.kind;
   pane.window = newWindowData(pane.parent ? pane.parent->window : nullptr);
   if (pane.parent) relinkFrames(*pane.parent);
-  if (pane.isTop()) locationURL = page.url;
+  if (pane.isTop()) {
+    locationURL = page.url;
+    pane.window->host = pageWindow_;
+  }
   dom::DocumentData& doc = *pane.window->document;
   doc.url = page.url;
   doc.readyState = "uninitialized";

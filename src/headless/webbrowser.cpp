@@ -135,6 +135,10 @@ bool WebBrowser::Busy() const {
   return call(self(), [](BrowserWindow& w, Pane&) { return w.busy(); });
 }
 
+bool WebBrowser::TopLevelContainer() const {
+  return call(self(), [](BrowserWindow&, Pane& p) { return p.isTop(); });
+}
+
 void WebBrowser::Navigate(const std::string& url) {
   Navigate2(url);
 }

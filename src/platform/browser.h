@@ -86,6 +86,8 @@ class WebBrowser {
   std::string LocationName() const;
   DocumentObject Document() const;
   bool Busy() const;
+  // False for the browser object of a frame.
+  bool TopLevelContainer() const;
   void Navigate(const std::string& url);
   // Navigate2 with a target frame name; empty names the window itself.
   void Navigate2(const std::string& url, const std::string& targetFrameName = {});

@@ -111,6 +111,10 @@ bool WebBrowser::Busy() const {
   return busy != VARIANT_FALSE;
 }
 
+bool WebBrowser::TopLevelContainer() const {
+  return getBool(*self().browser.get(), &IWebBrowser2::get_TopLevelContainer);
+}
+
 void WebBrowser::Navigate(const std::string& url) {
   win32::Variant flags, frame, post, headers;
   platform::check(self().browser->Navigate(win32::Bstr(url).get(), flags.get(), frame.get(),
