@@ -1,0 +1,15 @@
+// The page-interaction references every proxy of a browser thread shares: the border DIVs of
+// the page framed last, the element the frame surrounds and the element a click would clip.
+#pragma once
+
+#include "platform/html.h"
+
+html::Element& g_BorderLeft();
+html::Element& g_BorderRight();
+html::Element& g_BorderTop();
+html::Element& g_BorderBottom();
+html::Element& g_HighlightElement();
+html::Element& g_CurrentElement();
+
+// Drops the four border references.
+void ClearBorderReferences();

@@ -1,0 +1,78 @@
+// The event sink between the toolbar and one HTML document the browser shows, the top page or
+// a frame: a hidden window that hooks the browser window, the document and the document's
+// window. Whoever creates one attaches it and lets it go; the registry keeps it alive.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/browser.h"
+#include "platform/error.h"
+#include "platform/html.h"
+#include "platform/ui.h"
+#include "platform/wintypes.h"
+
+class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowProxy> {
+ public:
+  // A new proxy with its window loaded.
+  static std::shared_ptr<WindowProxy> New();
+
+  // Attaches the proxy to the browser window of one navigation and registers it.
+  void SetWindow(const browser::WebBrowser& window);
+  html::Document Document();
+  // Detaches the proxy, takes it out of the registry and unloads its window.
+  virtual void Cleanup();
+  // Takes the clip overlays off the page.
+  virtual void ClearOverlays();
+
+ protected:
+  WindowProxy();
+  std::string formName() const override { return "You Should Not See Me"; }
+
+ private:
+  // The browser window's events; a member of its own so the proxy's names stay its own.
+  struct WindowEvents : browser::Events {
+    explicit WindowEvents(WindowProxy& proxy) : proxy(proxy) {}
+    void WindowClosing(bool isChildWindow, bool& cancel) override;
+    WindowProxy& proxy;
+  };
+
+  void attach(const browser::WebBrowser& window);
+  bool hookDocument(const html::Document& document);
+  void failAttach(std::string_view routine, const platform::Error& error,
+                  const browser::WebBrowser& window);
+  void discard();
+  void followReadyState();
+  void DocumentComplete();
+  void InsertBorderDiv();
+  bool bHasBorderDiv();
+  void oDocument_onreadystatechange();
+  void oDocumentWindow_onload();
+  void oDocumentWindow_onunload();
+  void oWindow_WindowClosing(bool cancel);
+
+  void setWindow(const browser::WebBrowser& window);
+  void setDocument(const html::Document& document);
+  void setDocumentWindow(const html::Window& window);
+  template <class Member>
+  html::Handler handler(Member member);
+
+  void Trace(const std::string& message);
+  void ReportError(std::string_view routine, const platform::Error& error,
+                   const std::string& moreInfo = {});
+  template <class Body>
+  void guard(std::string_view routine, Body&& body);
+  template <class Body>
+  void guardSparingDenied(std::string_view routine, Body&& body);
+
+  browser::WebBrowser oWindow;
+  html::Document oDocument;
+  html::Window oDocumentWindow;
+  VARIANT_BOOL bDocumentReady = 0;
+
+  WindowEvents windowEvents_{*this};
+  browser::EventsConnection windowConnection_;
+  html::Connection documentConnection_;
+  html::Connection loadConnection_;
+  html::Connection unloadConnection_;
+};
