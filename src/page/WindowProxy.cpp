@@ -86,7 +86,7 @@ void WindowProxy::SetWindow(const browser::WebBrowser& window) {
 }
 
 void WindowProxy::attach(const browser::WebBrowser& window) {
-  setWindow(window);
+  holdWindow(window);
   const browser::DocumentObject document = window.Document();
   // Pictures, XML trees and the like have no page to hook, but the proxy still follows the
   // window so that closing it cleans up.
@@ -95,13 +95,13 @@ void WindowProxy::attach(const browser::WebBrowser& window) {
 }
 
 bool WindowProxy::hookDocument(const html::Document& document) {
-  setDocument(document);
+  holdDocument(document);
   // An editable document is the user's to change: nothing may be inserted into it.
   if (oDocument.designMode() == "On") {
     discard();
     return false;
   }
-  setDocumentWindow(oDocument.parentWindow());
+  holdDocumentWindow(oDocument.parentWindow());
   followReadyState();
   if (oDocument.body())
     InsertBorderDiv();
@@ -139,9 +139,9 @@ void WindowProxy::Cleanup() {
 
 // A proxy that has gone must not stay registered, whatever failed on its way out.
 void WindowProxy::discard() {
-  setDocumentWindow({});
-  setDocument({});
-  setWindow({});
+  holdDocumentWindow({});
+  holdDocument({});
+  holdWindow({});
   RemoveProxy(this);
   UnloadWindow();
 }
@@ -226,19 +226,19 @@ void WindowProxy::oWindow_WindowClosing(bool cancel) {
   });
 }
 
-void WindowProxy::setWindow(const browser::WebBrowser& window) {
+void WindowProxy::holdWindow(const browser::WebBrowser& window) {
   oWindow = window;
   windowConnection_ = window ? window.connect(windowEvents_) : browser::EventsConnection();
 }
 
-void WindowProxy::setDocument(const html::Document& document) {
+void WindowProxy::holdDocument(const html::Document& document) {
   oDocument = document;
   documentConnection_ = document ? oDocument.on("onreadystatechange",
                                                 handler(&WindowProxy::oDocument_onreadystatechange))
                                  : html::Connection();
 }
 
-void WindowProxy::setDocumentWindow(const html::Window& window) {
+void WindowProxy::holdDocumentWindow(const html::Window& window) {
   oDocumentWindow = window;
   loadConnection_ =
       window ? oDocumentWindow.on("onload", handler(&WindowProxy::oDocumentWindow_onload))

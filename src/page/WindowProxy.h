@@ -51,9 +51,10 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void oDocumentWindow_onunload();
   void oWindow_WindowClosing(bool cancel);
 
-  void setWindow(const browser::WebBrowser& window);
-  void setDocument(const html::Document& document);
-  void setDocumentWindow(const html::Window& window);
+  // Holding another object, or none, moves the subscriptions with it.
+  void holdWindow(const browser::WebBrowser& window);
+  void holdDocument(const html::Document& document);
+  void holdDocumentWindow(const html::Window& window);
   template <class Member>
   html::Handler handler(Member member);
 
