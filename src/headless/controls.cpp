@@ -57,8 +57,7 @@ std::string paramValue(dom::Node* object, std::string_view name) {
 }  // namespace
 
 Control::Impl& Control::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 std::string Control::typeName() const {

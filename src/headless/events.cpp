@@ -142,8 +142,7 @@ Connection Document::on(const std::string& event, Handler handler) {
 // Event
 
 Event::Impl& Event::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 std::string Event::type() const {
@@ -183,8 +182,7 @@ void Event::setReturnValue(bool value) {
 // Window
 
 Window::Impl& Window::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 bool Window::is(const Window& other) const {

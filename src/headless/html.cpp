@@ -40,8 +40,7 @@ long numberOf(const std::string& text) {
 // Node
 
 Node::Impl& Node::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 bool Node::is(const Node& other) const {
@@ -140,8 +139,7 @@ struct Style::Impl {
 };
 
 Style::Impl& Style::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 std::string Style::get(const std::string& name) const {

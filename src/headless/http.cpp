@@ -175,8 +175,7 @@ Request Request::Create() {
 }
 
 Request::Impl& Request::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 void Request::setOnReadyStateChange(std::function<void()> handler) {

@@ -408,8 +408,7 @@ TextRange rangeHandle(std::shared_ptr<dom::DocumentData> doc, const dom::Range& 
 // Selection
 
 Selection::Impl& Selection::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 std::string Selection::type() const {

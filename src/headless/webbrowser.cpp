@@ -31,8 +31,7 @@ struct WebBrowser::Impl {
 };
 
 WebBrowser::Impl& WebBrowser::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 namespace {

@@ -156,8 +156,7 @@ std::string collectText(const DocData& data, pugi::xml_node root) {
 }  // namespace
 
 Node::Impl& Node::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 bool Node::is(const Node& other) const {

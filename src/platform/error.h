@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -49,6 +50,13 @@ std::string describe(std::int32_t number);
 
 // Raises when hr is a failure; returns hr otherwise.
 std::int32_t check(std::int32_t hr, const char* source = nullptr);
+
+// What a handle holds; run-time error 91 when it holds nothing.
+template <class T>
+T& deref(const std::shared_ptr<T>& held) {
+  if (!held) raiseNothing();
+  return *held;
+}
 
 // Turns whatever is in flight into the error state a guard reports.
 Error currentError(std::exception_ptr caught);

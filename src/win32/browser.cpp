@@ -74,8 +74,7 @@ WebBrowser WebBrowser::FromUnknown(const com::Ptr<IUnknown>& object) {
 }
 
 WebBrowser::Impl& WebBrowser::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 // Identity, as the run-time's Is: Nothing is only itself and never raises.

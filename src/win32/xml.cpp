@@ -72,8 +72,7 @@ com::Ptr<IXMLDOMDocument2> document(const Node& node) {
 }  // namespace
 
 Node::Impl& Node::self() const {
-  if (!impl_) platform::raiseNothing();
-  return *impl_;
+  return platform::deref(impl_);
 }
 
 // Identity, as the run-time's Is: Nothing is only itself and never raises.
