@@ -5,15 +5,18 @@
 #include "platform/ui.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/system.h"
 
 namespace ui {
@@ -37,10 +40,20 @@ struct Window {
   RECT rect{};  // relative to the parent's client area
 };
 
+using Clock = std::chrono::steady_clock;
+
+struct TimerEntry {
+  std::chrono::milliseconds interval;
+  Clock::time_point due;
+};
+
 struct Queue {
   std::mutex mutex;
   std::condition_variable ready;
   std::deque<MSG> messages;
+  // Timers of the thread's windows; WM_TIMER is made when one is due and nothing is posted,
+  // so timers never starve input, as on Windows.
+  std::map<std::pair<HWND, UINT_PTR>, TimerEntry> timers;
 };
 
 struct Table {
@@ -154,6 +167,14 @@ LPARAM makeSize(int width, int height) {
                              static_cast<std::uint32_t>(width & 0xFFFF));
 }
 
+void dropTimers(const std::vector<HWND>& windows) {
+  auto queue = ownQueue();
+  std::lock_guard lock(queue->mutex);
+  std::erase_if(queue->timers, [&](const auto& entry) {
+    return std::find(windows.begin(), windows.end(), entry.first.first) != windows.end();
+  });
+}
+
 }  // namespace
 
 bool RegisterWindowClass(const std::string& className, WNDPROC proc) {
@@ -204,6 +225,7 @@ BOOL DestroyWindow(HWND hwnd) {
   }
   for (HWND h : doomed) SendMessage(h, WM_DESTROY, 0, 0);
   for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) SendMessage(*it, WM_NCDESTROY, 0, 0);
+  dropTimers(doomed);
   Table& t = table();
   std::lock_guard lock(t.mutex);
   if (Window* w = find(t, hwnd)) unlinkChild(t, w->parent, hwnd);
@@ -477,23 +499,84 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
+namespace {
+
+// Caller holds the queue's lock.
+std::optional<Clock::time_point> earliestTimer(Queue& queue) {
+  std::optional<Clock::time_point> earliest;
+  for (const auto& [key, timer] : queue.timers)
+    if (!earliest || timer.due < *earliest) earliest = timer.due;
+  return earliest;
+}
+
+bool takeDueTimer(Queue& queue, MSG* msg) {
+  const auto now = Clock::now();
+  for (auto it = queue.timers.begin(); it != queue.timers.end(); ++it) {
+    if (it->second.due > now) continue;
+    const auto [hwnd, id] = it->first;
+    it->second.due = now + it->second.interval;
+    *msg = MSG{hwnd, WM_TIMER, static_cast<WPARAM>(id), 0, 0, {0, 0}};
+    return true;
+  }
+  return false;
+}
+
+bool takeMessage(Queue& queue, MSG* msg) {
+  if (queue.messages.empty()) return takeDueTimer(queue, msg);
+  *msg = queue.messages.front();
+  queue.messages.pop_front();
+  return true;
+}
+
+}  // namespace
+
 BOOL GetMessage(MSG* msg) {
   auto queue = ownQueue();
   std::unique_lock lock(queue->mutex);
-  queue->ready.wait(lock, [&] { return !queue->messages.empty(); });
-  *msg = queue->messages.front();
-  queue->messages.pop_front();
+  while (!takeMessage(*queue, msg)) {
+    if (const auto due = earliestTimer(*queue))
+      queue->ready.wait_until(lock, *due);
+    else
+      queue->ready.wait(lock);
+  }
   return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
 BOOL PeekMessage(MSG* msg) {
   auto queue = ownQueue();
   std::lock_guard lock(queue->mutex);
-  if (queue->messages.empty()) return FALSE;
-  *msg = queue->messages.front();
-  queue->messages.pop_front();
+  return takeMessage(*queue, msg) ? TRUE : FALSE;
+}
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT milliseconds) {
+  if (!IsWindow(hwnd)) return 0;
+  auto queue = ownQueue();
+  std::lock_guard lock(queue->mutex);
+  const std::chrono::milliseconds interval(std::max<UINT>(milliseconds, 1));
+  queue->timers[{hwnd, id}] = TimerEntry{interval, Clock::now() + interval};
+  return id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+  auto queue = ownQueue();
+  std::lock_guard lock(queue->mutex);
+  return queue->timers.erase({hwnd, id}) ? TRUE : FALSE;
+}
+
+BOOL ClientToScreen(HWND hwnd, POINT* point) {
+  RECT r{};
+  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  point->x += r.left;
+  point->y += r.top;
   return TRUE;
 }
+
+// Nothing is drawn here; the controls' geometry is what tests look at.
+void PaintPictures(HWND, const std::vector<PaintItem>&) {}
+void InvalidateRect(HWND hwnd) {
+  SendMessage(hwnd, WM_PAINT, 0, 0);
+}
+void InitCommonControls() {}
 
 LRESULT DispatchMessage(const MSG* msg) {
   if (!msg->hwnd) return 0;
@@ -509,7 +592,7 @@ void DoEvents() {
   std::size_t pending;
   {
     std::lock_guard lock(queue->mutex);
-    pending = queue->messages.size();
+    pending = queue->messages.size() + queue->timers.size();
   }
   // Only what was pending on entry, so a handler that posts again cannot spin this forever.
   MSG msg;

@@ -1,10 +1,44 @@
+#include "platform/controls.h"
 #include "platform/guard.h"
 #include "platform/ui.h"
 
 namespace ui {
 namespace {
 constexpr const char* kFormClass = "FolverraForm";
+
+POINT pointOf(LPARAM lParam) {
+  return {static_cast<short>(lParam & 0xFFFF), static_cast<short>((lParam >> 16) & 0xFFFF)};
 }
+
+int buttonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return vbLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return vbRightButton;
+    default:
+      return vbMiddleButton;
+  }
+}
+
+bool isButtonDown(UINT msg) {
+  return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
+}
+
+bool isMouseButton(UINT msg) {
+  return isButtonDown(msg) || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
+}
+
+int shiftOf(WPARAM wParam) {
+  return ((wParam & MK_SHIFT) ? 1 : 0) | ((wParam & MK_CONTROL) ? 2 : 0);
+}
+
+bool inside(const RECT& r, POINT p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+}  // namespace
 
 Form::~Form() {
   if (hwnd_) {
@@ -51,9 +85,61 @@ bool Form::UnloadWindow() {
 LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return platform::boundary<LRESULT>("FormProc", 0, [&]() -> LRESULT {
     auto* form = reinterpret_cast<Form*>(ui::GetWindowLongPtr(hwnd, GWLP_USERDATA));
-    if (form && msg == WM_SIZE) form->Form_Resize();
+    if (!form) return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_SIZE) form->Form_Resize();
+    if (msg == WM_PAINT) {
+      form->paint();
+      return 0;
+    }
+    if (msg == WM_TIMER) form->timer(static_cast<UINT_PTR>(wParam));
+    if (isMouseButton(msg)) form->mouse(msg, wParam, lParam);
     return ui::DefWindowProc(hwnd, msg, wParam, lParam);
   });
+}
+
+void Form::paint() {
+  std::vector<PaintItem> items;
+  for (const Control* control : controls_)
+    if (control->shown() && control->paintedPicture())
+      items.push_back({*control->paintedPicture(), control->formRect()});
+  PaintPictures(hwnd_, items);
+}
+
+Control* Form::controlAt(POINT point) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    if ((*it)->shown() && inside((*it)->formRect(), point)) return *it;
+  return nullptr;
+}
+
+// A click is a left press and release on the same control, as the run-time had it.
+void Form::mouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const POINT point = pointOf(lParam);
+  Control* control = controlAt(point);
+  if (!control) {
+    if (!isButtonDown(msg)) pressed_ = nullptr;
+    return;
+  }
+  const RECT r = control->formRect();
+  const int button = buttonOf(msg);
+  const long x = point.x - r.left;
+  const long y = point.y - r.top;
+  if (isButtonDown(msg)) {
+    pressed_ = control;
+    if (control->MouseDown) control->MouseDown(button, shiftOf(wParam), x, y);
+    return;
+  }
+  const bool click = button == vbLeftButton && pressed_ == control;
+  pressed_ = nullptr;
+  if (control->MouseUp) control->MouseUp(button, shiftOf(wParam), x, y);
+  if (click && control->Click) control->Click();
+}
+
+void Form::timer(UINT_PTR id) {
+  for (Timer* timer : timers_)
+    if (timer->id_ == id && timer->Enabled() && timer->OnTimer) {
+      timer->OnTimer();
+      return;
+    }
 }
 
 }  // namespace ui

@@ -19,6 +19,7 @@ class Picture {
   explicit operator bool() const { return impl_ != nullptr; }
   int type() const;
   HANDLE handle() const;
+  const std::shared_ptr<Impl>& impl() const { return impl_; }
 
  private:
   std::shared_ptr<Impl> impl_;

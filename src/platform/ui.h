@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/wintypes.h"
 
@@ -64,6 +65,9 @@ HCURSOR LoadHandCursor();
 // A form in the original run-time's sense: a window with handlers. One instance per thread
 // (see Instance); Load creates the window and runs Form_Load once, Unload runs Form_Unload and
 // destroys the window.
+class Control;
+class Timer;
+
 class Form {
  public:
   virtual ~Form();
@@ -91,8 +95,19 @@ class Form {
  private:
   template <class F>
   friend class Instance;
+  friend class Control;
+  friend class Timer;
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void paint();
+  void mouse(UINT msg, WPARAM wParam, LPARAM lParam);
+  void timer(UINT_PTR id);
+  // Topmost shown control at a point of the client area.
+  Control* controlAt(POINT point) const;
+
   HWND hwnd_ = nullptr;
+  std::vector<Control*> controls_;  // in z-order, bottom first
+  std::vector<Timer*> timers_;
+  Control* pressed_ = nullptr;
 };
 
 // The per-thread single instance of form class F: created on first reference, dropped by

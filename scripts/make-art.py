@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""Draws the toolbar's pictures into assets/ as 24-bit BMP files.
+
+The art is ours: simple pixel drawings from the character maps below. Run it again after
+changing a drawing; the build embeds whatever assets/*.bmp holds.
+"""
+import os
+import struct
+
+ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "assets")
+
+PALETTE = {
+    ".": None,  # background of the picture
+    "k": (40, 40, 40),
+    "g": (46, 139, 87),
+    "G": (120, 200, 150),
+    "o": (255, 153, 0),
+    "b": (59, 89, 152),
+    "w": (255, 255, 255),
+    "y": (230, 190, 40),
+    "r": (200, 60, 50),
+    "s": (110, 110, 110),
+}
+
+
+def bmp(width, height, pixel):
+    """pixel(x, y) -> (r, g, b), y from the top."""
+    row_size = (width * 3 + 3) & ~3
+    data = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        row += b"\0" * (row_size - len(row))
+        data += row
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return header + info + data
+
+
+def band_background(y):
+    # A soft vertical shade, lighter at the top, like the browser's own bars.
+    top, bottom = (250, 250, 250), (222, 226, 232)
+    t = y / 24
+    return tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+
+
+def from_map(rows, background):
+    def pixel(x, y):
+        colour = PALETTE[rows[y][x]]
+        return colour if colour else background(x, y)
+
+    return pixel
+
+
+CLIP = [
+    "........................",
+    "........................",
+    "........................",
+    "........................",
+    ".........kkkkk..........",
+    "........kk...kk.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k..k..k.........",
+    "........k.....k.........",
+    "........k.....k.........",
+    "........kk...kk.........",
+    ".........kkkkk..........",
+    "........................",
+    "....gggggggggggggggg....",
+    "....gGGGGGGGGGGGGGGg....",
+    "....gggggggggggggggg....",
+    "........................",
+    "........................",
+    "........................",
+    "........................",
+]
+
+ARROW = [
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    "........",
+    ".kkkkk..",
+    "..kkk...",
+    "...k....",
+    "........",
+] + ["........"] * 11
+
+ICONS = {
+    "menu_library": [
+        "................",
+        "..kkkkkkkkkk....",
+        "..kgggggggggk...",
+        "..kgwwwwwwwgk...",
+        "..kgggggggggk...",
+        "..kgwwwwwwwgk...",
+        "..kgggggggggk...",
+        "..kgwwwwwwwgk...",
+        "..kgggggggggk...",
+        "..kgwwwwwwwgk...",
+        "..kgggggggggk...",
+        "..kgggggggggk...",
+        "..kkkkkkkkkkk...",
+        "...kwwwwwwwwk...",
+        "....kkkkkkkkk...",
+        "................",
+    ],
+    "menu_popular": [
+        "................",
+        ".......y........",
+        ".......y........",
+        "......yyy.......",
+        "......yyy.......",
+        ".yyyyyyyyyyyyy..",
+        "..yyyyyyyyyyy...",
+        "...yyyyyyyyy....",
+        "....yyyyyyy.....",
+        "....yyyyyyy.....",
+        "...yyyy.yyyy....",
+        "...yyy...yyy....",
+        "..yyy.....yyy...",
+        "..yy.......yy...",
+        "................",
+        "................",
+    ],
+    "menu_clippers": [
+        "................",
+        "......kkkk......",
+        ".....k....k.....",
+        ".....k.kk.k.....",
+        ".....k.kk.k.....",
+        ".....k.kk.k.....",
+        ".....k.kk.k.....",
+        ".....k.kk.k.....",
+        ".....k....k.....",
+        ".....k....k.....",
+        "......kkkk......",
+        "................",
+        "..gggggggggggg..",
+        "..gGGGGGGGGGGg..",
+        "..gggggggggggg..",
+        "................",
+    ],
+    "menu_home": [
+        "................",
+        ".......r........",
+        "......rrr.......",
+        ".....rrrrr......",
+        "....rrrrrrr.....",
+        "...rrrrrrrrr....",
+        "..rrrrrrrrrrr...",
+        "...kwwwwwwwk....",
+        "...kwwwwwwwk....",
+        "...kwwkkkwwk....",
+        "...kwwkgkwwk....",
+        "...kwwkgkwwk....",
+        "...kwwkgkwwk....",
+        "...kkkkkkkkk....",
+        "................",
+        "................",
+    ],
+    "menu_facebook": [
+        "................",
+        ".bbbbbbbbbbbbbb.",
+        ".bbbbbbbbbwwwbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbwwwwwwbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbwwbbbb.",
+        ".bbbbbbbbbbbbbb.",
+        "................",
+        "................",
+    ],
+    "menu_help": [
+        "................",
+        ".....gggggg.....",
+        "....gg....gg....",
+        "...gg......gg...",
+        "..........gg....",
+        ".........gg.....",
+        "........gg......",
+        ".......gg.......",
+        ".......gg.......",
+        ".......gg.......",
+        "................",
+        ".......gg.......",
+        ".......gg.......",
+        "................",
+        "................",
+        "................",
+    ],
+}
+
+
+def write(name, width, height, pixel):
+    with open(os.path.join(ASSETS, name + ".bmp"), "wb") as f:
+        f.write(bmp(width, height, pixel))
+
+
+def main():
+    os.makedirs(ASSETS, exist_ok=True)
+    write("toolbar_background", 1, 25, lambda x, y: band_background(y))
+    write("clip_button", 24, 25, from_map(CLIP, lambda x, y: band_background(y)))
+    write("clip_button_active", 24, 25, from_map(CLIP, lambda x, y: (255, 214, 153)))
+    write("menu_arrow", 8, 25, from_map(ARROW, lambda x, y: band_background(y)))
+    for name, rows in ICONS.items():
+        write(name, 16, 16, from_map(rows, lambda x, y: (255, 0, 255)))
+
+
+if __name__ == "__main__":
+    main()

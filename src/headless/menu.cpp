@@ -1,0 +1,48 @@
+#include "headless/menu.h"
+
+#include "platform/ui.h"
+
+namespace headless {
+namespace {
+
+// A thread message of this platform's own, never a window's.
+constexpr UINT kMenuChoice = WM_APP + 0x3F01;
+
+std::optional<ShownMenu>& lastShown() {
+  thread_local std::optional<ShownMenu> shown;
+  return shown;
+}
+
+}  // namespace
+
+void ChooseMenuItem(long index) {
+  ui::PostMessage(nullptr, kMenuChoice, static_cast<WPARAM>(index), 0);
+}
+
+std::optional<ShownMenu> LastShownMenu() {
+  return lastShown();
+}
+
+}  // namespace headless
+
+namespace ui {
+
+// The menu's own loop: what is queued before the choice is handled as it would be while a
+// real menu is open.
+long TrackPopupMenu(HWND owner, const std::vector<MenuItem>& items, const ImageList* images,
+                    POINT screenPoint) {
+  headless::lastShown() =
+      headless::ShownMenu{owner, screenPoint, items, images ? images->Count() : 0};
+  MSG msg;
+  while (PeekMessage(&msg)) {
+    if (msg.message == headless::kMenuChoice) return static_cast<long>(msg.wParam);
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return 0;
+    }
+    DispatchMessage(&msg);
+  }
+  return 0;
+}
+
+}  // namespace ui
