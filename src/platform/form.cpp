@@ -70,6 +70,16 @@ void Form::Hide() {
   if (hwnd_) ui::ShowWindow(hwnd_, SW_HIDE);
 }
 
+long Form::ScaleWidth() const {
+  RECT r{};
+  return hwnd_ && ui::GetClientRect(hwnd_, &r) ? r.right - r.left : 0;
+}
+
+long Form::ScaleHeight() const {
+  RECT r{};
+  return hwnd_ && ui::GetClientRect(hwnd_, &r) ? r.bottom - r.top : 0;
+}
+
 bool Form::UnloadWindow() {
   if (!hwnd_) return true;
   int cancel = 0;

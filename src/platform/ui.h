@@ -80,6 +80,9 @@ class Form {
   HWND hWnd();
   void Show();
   void Hide();
+  // The inner size in pixels; 0 before the window exists.
+  long ScaleWidth() const;
+  long ScaleHeight() const;
 
   // Runs Form_Unload and destroys the window; false when the handler cancelled.
   bool UnloadWindow();

@@ -1,8 +1,241 @@
 #include "toolbar/frmToolband.h"
 
+#include <vector>
+
+#include "band/Configuration.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
+#include "dialogs/frmClipSelection.h"
+#include "dialogs/frmMouseOver.h"
+#include "page/WindowProxy.h"
+#include "page/mdlWindowProxy.h"
 #include "platform/guard.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr long kBandHeight = 25;
+constexpr long kButtonLeft = 2;
+
+// A page of the service the arrow's menu opens.
+struct ServicePage {
+  std::string caption;
+  std::string key;
+  long icon;
+  std::string address;
+};
+
+std::vector<ServicePage> servicePages() {
+  const ServiceHosts hosts = Service();
+  return {
+      {"My Murmuro", "MyLibrary", 0, ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/")},
+      {"Popular Murmuro", "Popular", 1, ServiceAddress(hosts.feed, "/popular/")},
+      {"My Clippers", "MyClippers", 2,
+       ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/clippers/")},
+      {hosts.domainCaption, "Home", 3, ServiceAddress(hosts.web, "/")},
+      {"Facebook App", "Facebook", 4, ServiceAddress(hosts.facebookApp, "/folverra/")},
+      {"Help", "Help", 5, ServiceAddress(hosts.web, "/faq/")},
+  };
+}
+
+constexpr const char* kMenuIcons[] = {"menu_library", "menu_popular",  "menu_clippers",
+                                      "menu_home",    "menu_facebook", "menu_help"};
+
+}  // namespace
+
+xml::Document& g_oSupportedVideo() {
+  thread_local xml::Document document;
+  return document;
+}
+
+template <class Body>
+void frmToolband::guard(std::string_view routine, Body&& body) {
+  platform::guarded(
+      routine, [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
+      std::forward<Body>(body));
+}
+
+// The controls' pictures and the menu's icons are the form's design: they are there before
+// anything runs.
+frmToolband::frmToolband() {
+  imgBackground.Container = &pcbToolbar;
+  imgBackground.Stretch = true;
+  imgBackground.setPicture(ui::LoadArt("toolbar_background"));
+  for (ui::Image& image : imgClipIt) image.Container = &pcbToolbar;
+  imgClipIt[0].setPicture(ui::LoadArt("clip_button"));
+  imgClipIt[1].setPicture(ui::LoadArt("clip_button_active"));
+  imgArrow.Container = &pcbToolbar;
+  imgArrow.setPicture(ui::LoadArt("menu_arrow"));
+  imgArrow.MouseUp = [this](int button, int shift, long x, long y) {
+    imgArrow_MouseUp(button, shift, x, y);
+  };
+  for (const char* icon : kMenuIcons) ilsMenu.Add(ui::LoadArt(icon));
+  pcbToolbar.ToolTipText = "Test Tool Tip";
+  tmrLoad.OnTimer = [this] { tmrLoad_Timer(); };
+}
+
+// A request still under way must not call back into a form that has gone.
+frmToolband::~frmToolband() {
+  if (evtSettings) evtSettings->OnEvent = nullptr;
+}
+
+void frmToolband::Form_Initialize() {
+  guard("Form_Initialize()", [&] {
+    pcbToolbar.Left = 0;
+    pcbToolbar.Top = 0;
+    pcbToolbar.Width = ScaleWidth();
+    pcbToolbar.Height = kBandHeight;
+    ui::DoEvents();
+    imgBackground.Left = 0;
+    imgBackground.Top = 0;
+    imgBackground.Width = pcbToolbar.ScaleWidth();
+    imgBackground.Height = pcbToolbar.ScaleHeight();
+    imgClipIt[0].Top = 0;
+    imgClipIt[1].Visible = false;
+    imgClipIt[1].Top = 0;
+    imgArrow.Top = 0;
+  });
+}
+
+void frmToolband::Form_Load() {
+  guard("Form_Load()", [&] {
+    bPrint = 0;
+    ui::InitCommonControls();
+    holdIEWindow(ToolbandBrowser());
+    RequestSupportedVideo();
+    tmrLoad.Interval = 100;
+    tmrLoad.setEnabled(true);
+  });
+}
+
+void frmToolband::Form_Resize() {
+  guard("Form_Resize()", [&] {
+    pcbToolbar.Width = ScaleWidth();
+    imgBackground.Width = ScaleWidth();
+    LayoutToolbar();
+    ui::InvalidateRect(hWnd());
+  });
+}
+
+void frmToolband::LayoutToolbar() {
+  guard("LayoutToolbar()", [&] {
+    imgClipIt[0].Left = kButtonLeft;
+    imgClipIt[1].Left = kButtonLeft;
+    imgArrow.Left = imgClipIt[0].Width + kButtonLeft + 1;
+  });
+}
+
+// By the first tick the band has its final size.
+void frmToolband::tmrLoad_Timer() {
+  tmrLoad.setEnabled(false);
+  Form_Resize();
+}
+
+void frmToolband::imgArrow_MouseUp(int, int, long, long) {
+  guard("imgArrow_MouseUp()", [&] {
+    const std::vector<ServicePage> pages = servicePages();
+    ui::PopupMenu menu;
+    menu.hWndOwner = hWnd();
+    menu.Images = &ilsMenu;
+    for (const ServicePage& page : pages)
+      menu.AddItem(ui::MenuItem{page.caption, "", 0, 0, page.icon, false, true, page.key});
+    const long index = menu.ShowPopupMenu(imgArrow.Left * sys::TwipsPerPixelX(),
+                                          imgArrow.Height * sys::TwipsPerPixelY());
+    if (index == 0) return;
+    const std::string& key = menu.ItemKey(index);
+    for (const ServicePage& page : pages)
+      if (page.key == key) NavigateServiceWindow(page.address);
+  });
+}
+
+void frmToolband::BringBrowserToTop() {
+  guard("BringBrowserToTop()", [&] {
+    ui::SetForegroundWindow(ToolbandBrowser().hwnd());
+    ui::BringWindowToTop(ToolbandHWND());
+    ui::SetFocus(ToolbandHWND());
+  });
+}
+
+void frmToolband::Form_Unload(int& cancel) {
+  guard("Form_Unload()", [&] {
+    ui::Instance<frmMouseOver>::Unload();
+    ProxyCleanup();
+    oDocument = {};
+    holdIEWindow({});
+  });
+  cancel = 0;
+}
+
+html::Document frmToolband::Document() {
+  html::Document result;
+  guard("Get Document()", [&] { result = oDocument; });
+  return result;
+}
+
+void frmToolband::RequestSupportedVideo() {
+  oSettingsRequest = http::Request::Create();
+  if (evtSettings) evtSettings->OnEvent = nullptr;
+  evtSettings = std::make_shared<EventProxy>();
+  evtSettings->OnEvent = [this] { evtSettings_OnEvent(); };
+  EventProxy::Attach(oSettingsRequest, evtSettings);
+  oSettingsRequest.open("POST", ServiceAddress(Service().content, "/feed_supported_video.aspx"),
+                        true);
+  oSettingsRequest.send();
+}
+
+// Neither the status nor the parse is checked: a failed answer leaves an empty list.
+void frmToolband::evtSettings_OnEvent() {
+  if (oSettingsRequest.readyState() != 4) return;
+  g_oSupportedVideo() = xml::Document::Create();
+  g_oSupportedVideo().loadXML(oSettingsRequest.responseText());
+}
+
+void frmToolband::g_IEWindow_BeforeNavigate2(bool& cancel) {
+  guard("g_IEWindow_BeforeNavigate2()", [&] {
+    ui::Instance<frmClipSelection>::Unload();
+    ui::Instance<frmMouseOver>::Unload();
+    cancel = false;
+  });
+}
+
+// Every frame's completion comes here too, so the top-level browser is asked each time.
+void frmToolband::g_IEWindow_DocumentComplete(const std::string& url) {
+  guard("g_IEWindow_DocumentComplete(pDisp, " + url + ")", [&] {
+    const browser::DocumentObject document = ToolbandBrowser().Document();
+    oDocument = document.typeName() == "HTMLDocument" ? document.html() : html::Document();
+  });
+}
+
+// Each completed navigation, of the page or of a frame, gets a proxy of its own; the registry
+// keeps it from here on.
+void frmToolband::g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp,
+                                               const std::string& url) {
+  guard("g_IEWindow_NavigateComplete2(pDisp, " + url + ")", [&] {
+    if (!g_hWndIEServer()) ui::EnumChildWindows(ToolbandBrowser().hwnd(), &FindIEServerProc, 0);
+    WindowProxy::New()->SetWindow(pDisp);
+  });
+}
+
+void frmToolband::holdIEWindow(const browser::WebBrowser& window) {
+  g_IEWindow = window;
+  browserConnection_ = window ? window.connect(browserEvents_) : browser::EventsConnection();
+}
+
+void frmToolband::BrowserEvents::BeforeNavigate2(const browser::WebBrowser&, const std::string&,
+                                                 long, const std::string&, const std::string&,
+                                                 const std::string&, bool& cancel) {
+  form.g_IEWindow_BeforeNavigate2(cancel);
+}
+
+void frmToolband::BrowserEvents::NavigateComplete2(const browser::WebBrowser& pDisp,
+                                                   const std::string& url) {
+  form.g_IEWindow_NavigateComplete2(pDisp, url);
+}
+
+void frmToolband::BrowserEvents::DocumentComplete(const browser::WebBrowser&,
+                                                  const std::string& url) {
+  form.g_IEWindow_DocumentComplete(url);
+}
 
 void frmToolband::ReportError(std::string_view routine, const platform::Error& error,
                               const std::string& moreInfo) {
@@ -15,19 +248,4 @@ void frmToolband::ReportError(std::string_view routine, const platform::Error& e
     }
   }
   LogErrorState("Folverra", "frmToolband", routine, error, info);
-}
-
-void frmToolband::Form_Load() {
-  platform::guarded(
-      "Form_Load()",
-      [this](std::string_view routine, const platform::Error& e) { ReportError(routine, e); },
-      [&] { g_IEWindow = ToolbandBrowser(); });
-}
-
-void frmToolband::Form_Unload(int& cancel) {
-  platform::guarded(
-      "Form_Unload()",
-      [this](std::string_view routine, const platform::Error& e) { ReportError(routine, e); },
-      [&] { g_IEWindow = {}; });
-  cancel = 0;
 }

@@ -1,22 +1,82 @@
-// The toolbar form: the band window the browser shows. One instance per browser thread.
+// The toolbar form: the band window the browser shows, with the clip button and the menu of
+// the service's pages. It also follows the browser's navigations and talks to the service.
+// One instance per browser thread.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "platform/browser.h"
+#include "platform/controls.h"
 #include "platform/error.h"
+#include "platform/html.h"
+#include "platform/http.h"
 #include "platform/ui.h"
+#include "platform/xml.h"
+#include "toolbar/EventProxy.h"
 
 class frmToolband : public ui::Form {
  public:
+  frmToolband();
+  ~frmToolband() override;
+
+  ui::PictureBox pcbToolbar{*this};
+  ui::Image imgBackground{*this};
+  std::array<ui::Image, 2> imgClipIt{{ui::Image(*this), ui::Image(*this)}};
+  ui::Image imgArrow{*this};
+  ui::ImageList ilsMenu;
+  ui::Timer tmrLoad{*this};
+
   // The browser whose events the form follows while it is loaded.
   browser::WebBrowser g_IEWindow;
+  // The top-level page while it is an HTML document.
+  html::Document oDocument;
+  std::shared_ptr<EventProxy> evtSettings;
+  http::Request oSettingsRequest;
+  VARIANT_BOOL bPrint = 0;
 
+  html::Document Document();
+  void LayoutToolbar();
+  void imgArrow_MouseUp(int button, int shift, long x, long y);
+  void BringBrowserToTop();
   void ReportError(std::string_view routine, const platform::Error& error,
                    const std::string& moreInfo = {});
 
  protected:
   std::string formName() const override { return "frmToolband"; }
+  void Form_Initialize() override;
   void Form_Load() override;
+  void Form_Resize() override;
   void Form_Unload(int& cancel) override;
+
+ private:
+  // The browser's events, a member of its own so the form's names stay its own.
+  struct BrowserEvents : browser::Events {
+    explicit BrowserEvents(frmToolband& form) : form(form) {}
+    void BeforeNavigate2(const browser::WebBrowser& pDisp, const std::string& url, long flags,
+                         const std::string& targetFrameName, const std::string& postData,
+                         const std::string& headers, bool& cancel) override;
+    void NavigateComplete2(const browser::WebBrowser& pDisp, const std::string& url) override;
+    void DocumentComplete(const browser::WebBrowser& pDisp, const std::string& url) override;
+    frmToolband& form;
+  };
+
+  void g_IEWindow_BeforeNavigate2(bool& cancel);
+  void g_IEWindow_DocumentComplete(const std::string& url);
+  void g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp, const std::string& url);
+  void tmrLoad_Timer();
+  void evtSettings_OnEvent();
+  void RequestSupportedVideo();
+  // Holding another browser, or none, moves the event connection with it.
+  void holdIEWindow(const browser::WebBrowser& window);
+  template <class Body>
+  void guard(std::string_view routine, Body&& body);
+
+  BrowserEvents browserEvents_{*this};
+  browser::EventsConnection browserConnection_;
 };
+
+// The supported-video list of this thread: children of its root carry a domain attribute.
+// Nothing until the service's answer has arrived; empty when that was no XML.
+xml::Document& g_oSupportedVideo();
