@@ -1,0 +1,76 @@
+// A headless browser window with the band sited in it, on the loopback stand-in service, and
+// the toolbar form the band loaded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "band/Configuration.h"
+#include "band/Server.h"
+#include "headless/browser.h"
+#include "headless/service.h"
+#include "page/mdlWindowProxy.h"
+#include "standin/standin.h"
+#include "support.h"
+#include "toolbar/frmToolband.h"
+
+inline std::string pageUrl(const std::string& name) {
+  return "file://" +
+         (std::filesystem::path(FOLVERRA_TESTS_DIR) / "pages" / name).lexically_normal().string();
+}
+
+// Pumps the calling thread's queue until done() holds; false after ten seconds.
+template <class Done>
+bool waitFor(Done&& done) {
+  for (int i = 0; i < 2000; ++i) {
+    if (done()) return true;
+    ui::DoEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
+}
+
+struct ToolbarFixture : ::testing::Test {
+  testing_support::ModuleFolder dir;
+  ServiceHosts product = Service();
+  std::optional<standin::Server> service;
+  std::unique_ptr<headless::BrowserWindow> window;
+
+  void SetUp() override {
+    service.emplace(dir.path() / "store");
+    service->start();
+    headless::UseLoopbackService(service->port());
+    ASSERT_EQ(DllRegisterServer(), S_OK);
+    window = std::make_unique<headless::BrowserWindow>();
+    AddBand();
+    // The supported-video answer is in before a test starts.
+    ASSERT_TRUE(waitFor([] { return !g_oSupportedVideo().isNothing(); }));
+  }
+  void TearDown() override {
+    window.reset();
+    service.reset();
+    ReplaceServiceHosts(product);
+  }
+  void AddBand() {
+    g_oSupportedVideo() = {};
+    ASSERT_EQ(window->AddBand(kToolBarProgId), S_OK);
+  }
+  void RemoveBand() { window->RemoveBand(); }
+  static frmToolband& form() { return ui::Instance<frmToolband>::get(); }
+  // Lets what is queued run, timers included.
+  static void pump() {
+    for (int i = 0; i < 5; ++i) {
+      ui::DoEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  std::size_t records() const {
+    return std::filesystem::exists(dir.log()) ? testing_support::readLog(dir.log()).records.size()
+                                              : 0;
+  }
+};
