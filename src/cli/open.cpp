@@ -7,6 +7,9 @@
 
 #include "band/Server.h"
 #include "headless/browser.h"
+#include "headless/service.h"
+#include "page/WindowProxy.h"
+#include "page/mdlWindowProxy.h"
 #include "standin/standin.h"
 #include "platform/ui.h"
 
@@ -18,9 +21,10 @@ constexpr const char* kUsage =
     "\n"
     "Loads PAGE (a path, a file: URL, or an http: URL on 127.0.0.1, localhost or [::1]) in a\n"
     "headless browser window with the toolbar band sited, and prints the page's title, its\n"
-    "frames with their addresses, and the window's tree of window classes. Without PAGE it\n"
-    "starts the stand-in of the Folverra service on a free loopback port and opens its home\n"
-    "page.\n";
+    "frames with their addresses, the page proxies the toolbar registered for the page and\n"
+    "its frames, and the window's tree of window classes. The toolbar talks to a stand-in of\n"
+    "the Folverra service started on a free loopback port; without PAGE the stand-in's home\n"
+    "page is opened.\n";
 
 std::string addressOf(const std::string& page) {
   if (page.find("://") != std::string::npos) return page;
@@ -56,6 +60,14 @@ void printFrames(const headless::Pane& page) {
               << ' ' << frame->url << '\n';
     for (auto it = frame->frames.rbegin(); it != frame->frames.rend(); ++it)
       todo.push_back({it->get(), depth + 1});
+  }
+}
+
+void printProxies() {
+  std::cout << "proxies: " << g_ProxyCount() << '\n';
+  for (std::int32_t i = 1; i <= g_ProxyCount(); ++i) {
+    const html::Document document = g_Proxies()[i]->Document();
+    std::cout << "  " << i << ' ' << (document ? document.URL() : "(not an HTML page)") << '\n';
   }
 }
 
@@ -99,18 +111,21 @@ int run(const std::string& page) {
             << "address: " << window.locationURL << '\n'
             << "document: " << doc.typeName() << '\n';
   printFrames(window.page());
+  printProxies();
   printWindows(window.topWindow());
   return 0;
 }
 
-// The embedded default: the service stand-in in this process, its clips in a fresh folder.
-int runOnStandin() {
+// The service stand-in in this process, its clips in a fresh folder; without a page its home
+// page is opened.
+int runOnStandin(const std::string& page) {
   const auto store =
       std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
   standin::Server service(store);
   service.start();
-  std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
-  const int status = run(service.url() + "/");
+  headless::UseLoopbackService(service.port());
+  if (page.empty()) std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
+  const int status = run(page.empty() ? service.url() + "/" : page);
   service.stop();
   std::error_code ignored;
   std::filesystem::remove_all(store, ignored);
@@ -124,12 +139,12 @@ int open(const std::vector<std::string>& args) {
     std::cout << kUsage;
     return 0;
   }
-  if (args.empty()) return runOnStandin();
+  if (args.empty()) return runOnStandin({});
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
     std::cerr << "folverra: open takes one page (see folverra open --help)\n";
     return 2;
   }
-  return run(args[0]);
+  return runOnStandin(args[0]);
 }
 
 }  // namespace cli

@@ -79,6 +79,8 @@ TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
   const std::vector<std::string> lines = {
       std::string("title: Two frames\n"), "  left file://" + pages + "/left.html\n",
       "  right file://" + pages + "/right.html\n",
+      "proxies: 3\n  1 file://" + pages + "/frameset.html\n  2 file://" + pages +
+          "/left.html\n  3 file://" + pages + "/right.html\n",
       "  IEFrame\n    Shell DocObject View\n      Internet Explorer_Server\n"};
   for (const std::string& line : lines)
     EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
