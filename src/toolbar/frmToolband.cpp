@@ -216,6 +216,11 @@ void frmToolband::g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp,
   });
 }
 
+// The browser's toolbar being shown or hidden is no concern of the band.
+void frmToolband::g_IEWindow_OnToolBar(bool toolBar) {
+  guard(std::string("g_IEWindow_OnToolBar(") + (toolBar ? "True" : "False") + ")", [] {});
+}
+
 void frmToolband::holdIEWindow(const browser::WebBrowser& window) {
   g_IEWindow = window;
   browserConnection_ = window ? window.connect(browserEvents_) : browser::EventsConnection();
@@ -235,6 +240,10 @@ void frmToolband::BrowserEvents::NavigateComplete2(const browser::WebBrowser& pD
 void frmToolband::BrowserEvents::DocumentComplete(const browser::WebBrowser&,
                                                   const std::string& url) {
   form.g_IEWindow_DocumentComplete(url);
+}
+
+void frmToolband::BrowserEvents::OnToolBar(bool toolBar) {
+  form.g_IEWindow_OnToolBar(toolBar);
 }
 
 void frmToolband::ReportError(std::string_view routine, const platform::Error& error,

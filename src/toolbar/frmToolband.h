@@ -59,12 +59,14 @@ class frmToolband : public ui::Form {
                          const std::string& headers, bool& cancel) override;
     void NavigateComplete2(const browser::WebBrowser& pDisp, const std::string& url) override;
     void DocumentComplete(const browser::WebBrowser& pDisp, const std::string& url) override;
+    void OnToolBar(bool toolBar) override;
     frmToolband& form;
   };
 
   void g_IEWindow_BeforeNavigate2(bool& cancel);
   void g_IEWindow_DocumentComplete(const std::string& url);
   void g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp, const std::string& url);
+  void g_IEWindow_OnToolBar(bool toolBar);
   void tmrLoad_Timer();
   void evtSettings_OnEvent();
   void RequestSupportedVideo();

@@ -123,7 +123,8 @@ TEST_F(ToolbarFormTest, SupportedVideoListComesFromTheServiceOrStaysEmpty) {
   EXPECT_TRUE(g_oSupportedVideo().firstChild().isNothing());
 }
 
-TEST_F(ToolbarFormTest, NavigationUnloadsTheFloatingButtonsAndUnloadTheHoverButton) {
+TEST_F(ToolbarFormTest,
+       NavigationUnloadsTheFloatingButtonsAndUnloadingTheFormLetsGoOfPagesAndBrowser) {
   ui::Instance<frmMouseOver>::get().Show();
   ui::Instance<frmClipSelection>::get().Show();
   ASSERT_TRUE(window->Load(pageUrl("self.html")));
@@ -134,5 +135,15 @@ TEST_F(ToolbarFormTest, NavigationUnloadsTheFloatingButtonsAndUnloadTheHoverButt
   RemoveBand();
   EXPECT_FALSE(ui::Instance<frmMouseOver>::exists());
   EXPECT_EQ(g_ProxyCount(), 0) << "every proxy cleaned up with the form";
+  ASSERT_TRUE(window->Load(pageUrl("frameset.html")));
+  EXPECT_EQ(g_ProxyCount(), 0) << "the browser's events no longer reach the toolbar";
+  EXPECT_EQ(records(), 0u);
+}
+
+TEST_F(ToolbarFormTest, BringBrowserToTopPutsTheBrowserInFront) {
+  headless::BrowserWindow other;
+  ui::SetForegroundWindow(other.topWindow());
+  form().BringBrowserToTop();
+  EXPECT_EQ(ui::GetForegroundWindow(), window->topWindow());
   EXPECT_EQ(records(), 0u);
 }
