@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   }
   smoke::runPortChecks();
   smoke::runHttpChecks();
+  smoke::runControlChecks();
   smoke::runBandChecks(argv[1]);
   CoUninitialize();
   std::fflush(stdout);

@@ -1,0 +1,175 @@
+// The controls on the real window system: compiled-in art, painting, timers, the popup menu.
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "check.h"
+#include "platform/art.h"
+#include "platform/controls.h"
+#include "platform/ui.h"
+
+namespace smoke {
+namespace {
+
+constexpr std::int32_t kInvalidPicture = 481;
+
+class ControlsForm : public ui::Form {
+ public:
+  ui::Image art{*this};
+  ui::Timer timer{*this};
+  int ticks = 0;
+
+ protected:
+  std::string formName() const override { return "FolverraSmokeControls"; }
+};
+
+// Pumps this thread's queue until done() or the wait is over; done() at the end.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  while (!done() && std::chrono::steady_clock::now() < until) {
+    MSG msg;
+    while (ui::PeekMessage(&msg)) ui::DispatchMessage(&msg);
+    Sleep(10);
+  }
+  return done();
+}
+
+void checkArt() {
+  const struct {
+    const char* name;
+    long width, height;
+  } sizes[] = {{"clip_button", 24, 25}, {"menu_arrow", 8, 25}, {"menu_home", 16, 16}};
+  for (const auto& s : sizes) {
+    const ui::Picture p = ui::LoadArt(s.name);
+    expect(ui::PictureWidth(p) == s.width && ui::PictureHeight(p) == s.height,
+           std::string(s.name) + " is " + std::to_string(ui::PictureWidth(p)) + " x " +
+               std::to_string(ui::PictureHeight(p)));
+  }
+
+  const auto good = ui::ArtBytes("clip_button");
+  const struct {
+    const char* what;
+    std::function<void(std::vector<std::uint8_t>&)> spoil;
+  } broken[] = {
+      {"a BMP short of its last byte", [](auto& b) { b.pop_back(); }},
+      {"a BMP of headers only", [](auto& b) { b.resize(54); }},
+      {"bytes that are not a BMP", [](auto& b) { b[0] = 'P'; }},
+      {"a BMP with its pixels past the end", [](auto& b) { b[10] = 0xF0; }},
+      {"a BMP of 7 bits a pixel", [](auto& b) { b[28] = 7; }},
+      {"an empty buffer", [](auto& b) { b.clear(); }},
+  };
+  for (const auto& c : broken) {
+    std::vector<std::uint8_t> bytes(good.begin(), good.end());
+    c.spoil(bytes);
+    expectRaise(kInvalidPicture, c.what, [&] { ui::LoadBitmapFile(bytes); });
+  }
+  expectRaise(kInvalidPicture, "LoadArt of a name not compiled in",
+              [] { ui::LoadArt("no_such_art"); });
+}
+
+// The art's pixel (9, 4) is its outline colour, (0, 0) the lighter band background.
+void checkPaint() {
+  ControlsForm form;
+  HWND hwnd = form.hWnd();
+  ui::MoveWindow(hwnd, 0, 0, 200, 120, TRUE);
+  form.art.Stretch = true;
+  form.art.setPicture(ui::LoadArt("clip_button"));
+  form.art.Left = 10;
+  form.art.Top = 20;
+  form.art.Width = 48;
+  form.art.Height = 50;
+  form.Show();
+  ui::InvalidateRect(hwnd);
+  expect(pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); },
+                   std::chrono::milliseconds(1000)),
+         "WM_PAINT does not validate the form's window");
+  HDC dc = GetDC(hwnd);
+  const COLORREF outline = GetPixel(dc, 10 + 2 * 9, 20 + 2 * 4);
+  const COLORREF background = GetPixel(dc, 10, 20);
+  ReleaseDC(hwnd, dc);
+  expect(outline == RGB(40, 40, 40) && background == RGB(250, 250, 250),
+         "the stretched art is not where it was put");
+}
+
+void checkTimer() {
+  ControlsForm form;
+  form.Load();
+  form.timer.OnTimer = [&] { ++form.ticks; };
+  form.timer.Interval = 50;
+  form.timer.setEnabled(true);
+  expect(pumpUntil([&] { return form.ticks >= 2; }, std::chrono::seconds(2)),
+         "a form's timer did not fire twice in 2 s");
+  form.timer.setEnabled(false);
+  const int stopped = form.ticks;
+  pumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  expect(form.ticks == stopped, "a disabled timer still fires");
+}
+
+// What the open menu held, seen from inside its loop; the first icon's pixel (0, 0) is magenta
+// in the art, (7, 1) red.
+struct SeenMenu {
+  int topItems = -1, subItems = -1;
+  std::uint32_t corner = 1, roof = 0;
+} g_seen;
+
+void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
+  if (HWND popup = FindWindowW(L"#32768", nullptr)) {
+    auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    g_seen.topItems = GetMenuItemCount(menu);
+    g_seen.subItems = GetMenuItemCount(GetSubMenu(menu, 2));
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_BITMAP;
+    DIBSECTION dib{};
+    if (GetMenuItemInfoW(menu, 0, TRUE, &mii) &&
+        GetObjectW(mii.hbmpItem, sizeof dib, &dib) == sizeof dib) {
+      const auto* pixels = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
+      g_seen.corner = pixels[0];
+      g_seen.roof = pixels[16 + 7];
+    }
+  }
+  EndMenu();
+}
+
+// Nobody sits at the screen: a thread timer looks at the open menu and closes it.
+void checkMenuDismissed() {
+  ControlsForm form;
+  ui::ImageList images;
+  images.Add(ui::LoadArt("menu_home"));
+  images.Add(ui::LoadArt("menu_help"));
+  std::vector<ui::MenuItem> items;
+  auto add = [&](std::string caption, long parent, long icon) -> ui::MenuItem& {
+    ui::MenuItem& item = items.emplace_back();
+    item.caption = std::move(caption);
+    item.parentIndex = parent;
+    item.iconIndex = icon;
+    return item;
+  };
+  // A separator, a submenu, and an item naming itself as its parent.
+  add("&Home", 0, 0);
+  add("-", 0, -1);
+  add("More", 0, -1).checked = true;
+  add("Help", 3, 1);
+  add("Off", 5, -1).enabled = false;
+  g_seen = {};
+  const UINT_PTR closer = SetTimer(nullptr, 0, 200, closeMenu);
+  const long chosen = ui::TrackPopupMenu(form.hWnd(), items, &images, POINT{20, 20});
+  KillTimer(nullptr, closer);
+  expect(chosen == 0, "a dismissed menu chose item " + std::to_string(chosen));
+  expect(g_seen.topItems == 4 && g_seen.subItems == 1,
+         "the menu showed " + std::to_string(g_seen.topItems) + " items, its submenu " +
+             std::to_string(g_seen.subItems));
+  expect(g_seen.corner == 0 && g_seen.roof == 0xFFC83C32,
+         "a menu icon's magenta is not transparent or its colours are not opaque");
+}
+
+}  // namespace
+
+void runControlChecks() {
+  attempt("art", checkArt);
+  attempt("paint", checkPaint);
+  attempt("timer", checkTimer);
+  attempt("menu", checkMenuDismissed);
+}
+
+}  // namespace smoke
