@@ -5,11 +5,15 @@
 #include <pugixml.hpp>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "platform/ui.h"
 
 namespace testing_support {
 
@@ -61,6 +65,23 @@ inline Log readLog(const std::filesystem::path& file) {
     log.fieldOrder.push_back(order);
   }
   return log;
+}
+
+// A page of tests/pages as a file: address.
+inline std::string pageUrl(const std::string& name) {
+  return "file://" +
+         (std::filesystem::path(FOLVERRA_TESTS_DIR) / "pages" / name).lexically_normal().string();
+}
+
+// Pumps the calling thread's queue until done() holds; false after ten seconds.
+template <class Done>
+bool waitFor(Done&& done) {
+  for (int i = 0; i < 2000; ++i) {
+    if (done()) return true;
+    ui::DoEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
 }
 
 }  // namespace testing_support

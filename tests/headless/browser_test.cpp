@@ -14,11 +14,7 @@
 
 namespace {
 
-std::string pageUrl(const std::string& name) {
-  return "file://" + (std::filesystem::path(__FILE__).parent_path().parent_path() / "pages" / name)
-                         .lexically_normal()
-                         .string();
-}
+using testing_support::pageUrl;
 
 std::string lastSegment(const std::string& url) {
   return url.substr(url.rfind('/') + 1);

@@ -13,10 +13,7 @@
 #include "page/mdlWindowProxy.h"
 #include "support.h"
 
-inline std::string pageUrl(const std::string& name) {
-  return "file://" +
-         (std::filesystem::path(FOLVERRA_TESTS_DIR) / "pages" / name).lexically_normal().string();
-}
+using testing_support::pageUrl;
 
 struct PageFixture : ::testing::Test {
   testing_support::ModuleFolder dir;

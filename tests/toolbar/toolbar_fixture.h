@@ -19,21 +19,8 @@
 #include "support.h"
 #include "toolbar/frmToolband.h"
 
-inline std::string pageUrl(const std::string& name) {
-  return "file://" +
-         (std::filesystem::path(FOLVERRA_TESTS_DIR) / "pages" / name).lexically_normal().string();
-}
-
-// Pumps the calling thread's queue until done() holds; false after ten seconds.
-template <class Done>
-bool waitFor(Done&& done) {
-  for (int i = 0; i < 2000; ++i) {
-    if (done()) return true;
-    ui::DoEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
-}
+using testing_support::pageUrl;
+using testing_support::waitFor;
 
 struct ToolbarFixture : ::testing::Test {
   testing_support::ModuleFolder dir;

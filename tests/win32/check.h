@@ -38,6 +38,7 @@ void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
 
 void runPortChecks();
 void runHttpChecks();
+void runHtmlChecks();
 void runControlChecks();
 void runBandChecks(const std::string& moduleFolder);
 

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   }
   smoke::runPortChecks();
   smoke::runHttpChecks();
+  smoke::runHtmlChecks();
   smoke::runControlChecks();
   smoke::runBandChecks(argv[1]);
   CoUninitialize();

@@ -1,0 +1,190 @@
+// The html port's late binding and event sink against a small scripted object: no live page
+// can run here, but the way members are reached, failures raised and handlers attached can.
+#include <string>
+
+#include "check.h"
+#include "platform/comobject.h"
+#include "win32/html_impl.h"
+
+namespace smoke {
+namespace {
+
+enum Member : DISPID { kId = 1, kTagName, kAttachEvent, kDetachEvent, kReturnValue };
+
+// An element (or an event) answering a few members by name, failing tagName as told.
+class FakeObject : public com::Object<IDispatch> {
+ public:
+  std::wstring id;
+  HRESULT failure = S_OK;
+  EXCEPINFO thrown{};
+  std::wstring attachedTo;
+  com::Ptr<IDispatch> attached;
+  int detached = 0;
+  VARIANT_BOOL returnValue = VARIANT_TRUE;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    return com::answer(riid, ppv, {{IID_IDispatch, this}});
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                          DISPID* ids) override {
+    const struct {
+      const wchar_t* name;
+      Member id;
+    } members[] = {{L"id", kId},
+                   {L"tagName", kTagName},
+                   {L"attachEvent", kAttachEvent},
+                   {L"detachEvent", kDetachEvent},
+                   {L"returnValue", kReturnValue}};
+    for (const auto& m : members)
+      if (_wcsicmp(names[0], m.name) == 0) return *ids = m.id, S_OK;
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
+    VARIANT* args = params->rgvarg;
+    switch (member) {
+      case kId:
+        if (flags & DISPATCH_PROPERTYPUT) return id.assign(args[0].bstrVal), S_OK;
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(id.c_str());
+        return S_OK;
+      case kTagName:
+        if (failure == DISP_E_EXCEPTION) *info = thrown;
+        return failure;
+      case kAttachEvent:
+        attachedTo = args[1].bstrVal;
+        attached = com::Ptr<IDispatch>(args[0].pdispVal);
+        result->vt = VT_BOOL;
+        result->boolVal = VARIANT_TRUE;
+        return S_OK;
+      case kDetachEvent:
+        if (attachedTo == args[1].bstrVal && attached.get() == args[0].pdispVal) {
+          attached.reset();
+          ++detached;
+        }
+        return S_OK;
+      case kReturnValue:
+        if (flags & DISPATCH_PROPERTYPUT) returnValue = args[0].boolVal;
+        return S_OK;
+      default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+  }
+
+  // What the page does when the event comes: calls the handler with the event object.
+  void fire(FakeObject& event) {
+    VARIANT arg;
+    arg.vt = VT_DISPATCH;
+    arg.pdispVal = &event;
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    // Held raw, as the page lets go of a handler that detaches itself while it runs.
+    if (IDispatch* sink = attached.get())
+      sink->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+    VariantClear(&result);
+  }
+};
+
+com::Ptr<FakeObject> newFake() {
+  return com::Ptr<FakeObject>::adopt(new FakeObject());
+}
+
+html::Element elementOf(const com::Ptr<FakeObject>& fake) {
+  return win32::wrap<html::Element>(com::Ptr<IDispatch>(fake.get()));
+}
+
+void checkProperties() {
+  const auto fake = newFake();
+  html::Element element = elementOf(fake);
+  const std::string text = "\xC3\xA9t\xC3\xA9 \xE2\x9C\x93";
+  element.setId(text);
+  expect(fake->id == L"\u00e9t\u00e9 \u2713", "id was not put as UTF-16");
+  expect(element.id() == text, "id did not read back as UTF-8: " + element.id());
+  expect(element.is(elementOf(fake)) && !element.is(elementOf(newFake())) &&
+             !element.is(html::Element()) && html::Element().is(html::Element()),
+         "is() does not compare identity");
+  expect(element.typeName() == "Object", "an object without type information is not Object");
+}
+
+void checkFailures() {
+  const struct {
+    const char* what;
+    HRESULT returned;
+    SCODE scode;
+    WORD code;
+    std::int32_t number;
+  } cases[] = {
+      {"access denied raised by the object", DISP_E_EXCEPTION, E_ACCESSDENIED, 0, 70},
+      {"access denied returned", E_ACCESSDENIED, 0, 0, 70},
+      {"a run-time error code raised", DISP_E_EXCEPTION, 0, 5, 5},
+      {"a run-time error as HRESULT", static_cast<HRESULT>(0x800A01B6), 0, 0, 438},
+      {"another failure", E_FAIL, 0, 0, E_FAIL},
+  };
+  for (const auto& c : cases) {
+    const auto fake = newFake();
+    fake->failure = c.returned;
+    fake->thrown.scode = c.scode;
+    fake->thrown.wCode = c.code;
+    if (c.returned == DISP_E_EXCEPTION) fake->thrown.bstrDescription = SysAllocString(L"Denied");
+    try {
+      elementOf(fake).tagName();
+      expect(false, std::string(c.what) + " did not raise");
+    } catch (const platform::Error& e) {
+      expect(e.number == c.number, std::string(c.what) + " raised " + std::to_string(e.number));
+      if (c.returned == DISP_E_EXCEPTION)
+        expect(e.description == "Denied", std::string(c.what) + " lost its description");
+    }
+  }
+  expectRaise(platform::kNotSupported, "a member the object lacks",
+              [] { elementOf(newFake()).innerText(); });
+  expectRaise(platform::kObjectNotSet, "a member of Nothing", [] { html::Element().id(); });
+}
+
+void checkEvents() {
+  const auto fake = newFake();
+  const auto event = newFake();
+  int calls = 0;
+  html::Connection connection = elementOf(fake).on("click", [&] { return ++calls > 1; });
+  expect(fake->attachedTo == L"onclick" && fake->attached, "the handler was not attached");
+  fake->fire(*event.get());
+  expect(calls == 1 && event->returnValue == VARIANT_FALSE,
+         "a handler returning false did not cancel the event");
+  event->returnValue = VARIANT_TRUE;
+  fake->fire(*event.get());
+  expect(calls == 2 && event->returnValue == VARIANT_TRUE, "a handler returning true cancelled");
+  html::Connection copy = connection;
+  connection.disconnect();
+  expect(fake->detached == 0, "dropping one of two copies detached the handler");
+  copy.disconnect();
+  expect(fake->detached == 1 && !fake->attached, "dropping the last copy did not detach");
+
+  // A handler may drop its own connection while it runs.
+  html::Connection self;
+  self = elementOf(fake).on("onmouseover", [&] {
+    self.disconnect();
+    return true;
+  });
+  fake->fire(*event.get());
+  expect(fake->detached == 2 && !self.connected(), "a handler could not disconnect itself");
+  expectRaise(platform::kInvalidCall, "an empty handler", [&] { elementOf(fake).on("click", {}); });
+}
+
+}  // namespace
+
+void runHtmlChecks() {
+  const struct {
+    const char* name;
+    void (*run)();
+  } groups[] = {{"html properties", checkProperties},
+                {"html failures", checkFailures},
+                {"html events", checkEvents}};
+  for (const auto& g : groups) attempt(g.name, g.run);
+}
+
+}  // namespace smoke
