@@ -62,7 +62,7 @@ Timer::Timer(Form& form) : form_(form), id_(nextTimerId()) {
 }
 
 Timer::~Timer() {
-  if (enabled_ && form_.isLoaded()) KillTimer(form_.hwnd_, id_);
+  if (enabled_ && form_.isLoaded()) ui::KillTimer(form_.hwnd_, id_);
   std::erase(form_.timers_, this);
 }
 
@@ -72,7 +72,7 @@ void Timer::setEnabled(bool enabled) {
   if (enabled_ && Interval > 0)
     SetTimer(form_.hwnd_, id_, static_cast<UINT>(Interval));
   else
-    KillTimer(form_.hwnd_, id_);
+    ui::KillTimer(form_.hwnd_, id_);
 }
 
 const Picture& ImageList::item(long index) const {
@@ -88,7 +88,7 @@ long PopupMenu::AddItem(const MenuItem& item) {
 long PopupMenu::ShowPopupMenu(long xTwips, long yTwips) {
   POINT point{static_cast<LONG>(xTwips / sys::TwipsPerPixelX()),
               static_cast<LONG>(yTwips / sys::TwipsPerPixelY())};
-  ClientToScreen(hWndOwner, &point);
+  ui::ClientToScreen(hWndOwner, &point);
   const long chosen = TrackPopupMenu(hWndOwner, items_, Images, point);
   return chosen >= 1 && chosen <= static_cast<long>(items_.size()) ? chosen : 0;
 }
