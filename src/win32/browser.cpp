@@ -1,5 +1,6 @@
 #include "platform/browser.h"
 
+#include "win32/html_impl.h"
 #include "win32/wide.h"
 
 namespace browser {
@@ -17,10 +18,10 @@ std::string DocumentObject::typeName() const {
   return impl_ ? impl_->typeName : "Nothing";
 }
 
-// The html port has no Windows adapter yet to wrap the document in.
 html::Document DocumentObject::html() const {
   if (!impl_) platform::raiseNothing();
-  platform::raise(platform::kNotSupported);
+  return impl_->typeName == "HTMLDocument" ? win32::wrap<html::Document>(impl_->object)
+                                           : html::Document();
 }
 
 namespace {
@@ -38,16 +39,6 @@ void setBool(VARIANT& v, bool value) {
 
 VARIANT_BOOL variantBool(bool value) {
   return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-// The run-time's TypeName: the name of the object's type information.
-std::string typeNameOf(IDispatch& object) {
-  com::Ptr<ITypeInfo> info;
-  if (FAILED(object.GetTypeInfo(0, 0, info.put())) || !info) return "Object";
-  win32::Bstr name;
-  if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
-    return "Object";
-  return name.utf8();
 }
 
 using BoolGetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(VARIANT_BOOL*);
@@ -131,7 +122,7 @@ DocumentObject WebBrowser::Document() const {
   platform::check(self().browser->get_Document(document.put()));
   if (!document) return DocumentObject();
   auto impl = std::make_shared<DocumentObject::Impl>();
-  impl->typeName = typeNameOf(*document.get());
+  impl->typeName = win32::typeName(*document.get());
   impl->object = std::move(document);
   return DocumentObject(std::move(impl));
 }
