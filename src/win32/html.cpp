@@ -94,8 +94,16 @@ std::string Node::typeName() const {
   return impl_ ? win32::typeName(*impl_->object.get()) : "Nothing";
 }
 
+// Older engines' documents are no nodes and lack the member; they are documents all the same.
 int Node::nodeType() const {
-  return static_cast<int>(get(self().object, "nodeType").number());
+  const auto& node = self().object;
+  try {
+    return static_cast<int>(get(node, "nodeType").number());
+  } catch (const platform::Error& e) {
+    if (e.number != platform::kNotSupported || win32::typeName(*node.get()) != "HTMLDocument")
+      throw;
+    return 9;
+  }
 }
 std::string Node::nodeName() const {
   return get(self().object, "nodeName").text();
