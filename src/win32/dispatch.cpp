@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <ocidl.h>
+
 #include "win32/wide.h"
 
 namespace win32 {
@@ -165,9 +167,15 @@ std::int32_t runtimeNumber(HRESULT hr) {
   }
 }
 
+// The class's own name where the object tells it ("HTMLImg", not its dispinterface
+// "DispHTMLImg"), as the run-time's TypeName answers; else the name of its type information.
 std::string typeName(IDispatch& object) {
   com::Ptr<ITypeInfo> info;
-  if (FAILED(object.GetTypeInfo(0, 0, info.put())) || !info) return "Object";
+  com::Ptr<IProvideClassInfo> classInfo;
+  if (FAILED(object.QueryInterface(IID_IProvideClassInfo, classInfo.putVoid())) || !classInfo ||
+      FAILED(classInfo->GetClassInfo(info.put())) || !info) {
+    if (FAILED(object.GetTypeInfo(0, 0, info.put())) || !info) return "Object";
+  }
   Bstr name;
   if (FAILED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)))
     return "Object";
