@@ -11,6 +11,7 @@
 #include "platform/comobject.h"
 #include "platform/guard.h"
 #include "platform/httpsupport.h"
+#include "win32/dispatch.h"
 #include "win32/wide.h"
 
 namespace http {
@@ -30,25 +31,10 @@ void fire(const Handler& handler) {
 }
 
 // What MSXML calls on every state change: its default member.
-class Sink : public com::Object<IDispatch> {
+class Sink : public win32::Callback {
  public:
   explicit Sink(Handler handler) : handler_(std::move(handler)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    return com::answer(riid, ppv, {{IID_IDispatch, this}});
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                    EXCEPINFO*, UINT*) override {
     if (member != DISPID_VALUE) return DISP_E_MEMBERNOTFOUND;
