@@ -38,6 +38,23 @@ int shiftOf(WPARAM wParam) {
 bool inside(const RECT& r, POINT p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
+
+// Forms unloaded from inside their own handlers, kept until those have returned.
+class Graveyard {
+ public:
+  void park(std::unique_ptr<Form> form) { forms_.push_back(std::move(form)); }
+  void remove(Form* form) {
+    std::erase_if(forms_, [&](const std::unique_ptr<Form>& f) { return f.get() == form; });
+  }
+
+ private:
+  std::vector<std::unique_ptr<Form>> forms_;
+};
+
+Graveyard& graveyard() {
+  thread_local Graveyard g;
+  return g;
+}
 }  // namespace
 
 Form::~Form() {
@@ -96,15 +113,29 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return platform::boundary<LRESULT>("FormProc", 0, [&]() -> LRESULT {
     auto* form = reinterpret_cast<Form*>(ui::GetWindowLongPtr(hwnd, GWLP_USERDATA));
     if (!form) return ui::DefWindowProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_SIZE) form->Form_Resize();
-    if (msg == WM_PAINT) {
-      form->paint();
-      return 0;
-    }
-    if (msg == WM_TIMER) form->timer(static_cast<UINT_PTR>(wParam));
-    if (isMouseButton(msg)) form->mouse(msg, wParam, lParam);
-    return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+    ++form->handling_;
+    const LRESULT result = form->dispatch(msg, wParam, lParam);
+    if (--form->handling_ == 0 && form->retired_) graveyard().remove(form);
+    return result;
   });
+}
+
+LRESULT Form::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const HWND hwnd = hwnd_;
+  if (msg == WM_SIZE) Form_Resize();
+  if (msg == WM_PAINT) {
+    paint();
+    return 0;
+  }
+  if (msg == WM_TIMER) timer(static_cast<UINT_PTR>(wParam));
+  if (isMouseButton(msg)) mouse(msg, wParam, lParam);
+  return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+void Form::retire(std::unique_ptr<Form> form) {
+  if (form->handling_ == 0) return;  // nothing of it is running: it goes now
+  form->retired_ = true;
+  graveyard().park(std::move(form));
 }
 
 void Form::paint() {
@@ -141,7 +172,8 @@ void Form::mouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   const bool click = button == vbLeftButton && pressed_ == control;
   pressed_ = nullptr;
   if (control->MouseUp) control->MouseUp(button, shiftOf(wParam), x, y);
-  if (click && control->Click) control->Click();
+  // A form that unloaded itself on the way up hears nothing more.
+  if (click && control->Click && isLoaded()) control->Click();
 }
 
 void Form::timer(UINT_PTR id) {

@@ -101,6 +101,10 @@ class Form {
   friend class Control;
   friend class Timer;
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Deletes an unloaded form, or, while one of its own handlers is still running (it unloaded
+  // itself), once the outermost of them has returned.
+  static void retire(std::unique_ptr<Form> form);
+  LRESULT dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
   void paint();
   void mouse(UINT msg, WPARAM wParam, LPARAM lParam);
   void timer(UINT_PTR id);
@@ -111,6 +115,8 @@ class Form {
   std::vector<Control*> controls_;  // in z-order, bottom first
   std::vector<Timer*> timers_;
   Control* pressed_ = nullptr;
+  int handling_ = 0;  // depth of this form's handlers on the stack
+  bool retired_ = false;
 };
 
 // The per-thread single instance of form class F: created on first reference, dropped by
@@ -129,7 +135,7 @@ class Instance {
   static bool exists() { return slot() != nullptr; }
   static void Unload() {
     auto& s = slot();
-    if (s && s->UnloadWindow()) s.reset();
+    if (s && s->UnloadWindow()) Form::retire(std::move(s));
   }
 
  private:
