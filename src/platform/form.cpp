@@ -71,6 +71,9 @@ void Form::Load() {
   if (!hwnd) platform::raise(platform::kOutOfMemory, "Cannot create the window of " + formName());
   hwnd_ = hwnd;
   ui::SetWindowLongPtr(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Timers enabled before there was a window start with it.
+  for (Timer* timer : timers_)
+    if (timer->Enabled()) timer->setEnabled(true);
   Form_Load();
 }
 

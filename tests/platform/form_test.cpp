@@ -108,9 +108,9 @@ TEST(FormControls, MouseGoesToTheTopmostShownControlAndClickNeedsALeftPressAndRe
 
 TEST(FormControls, TimerTicksThroughTheQueueUntilDisabledAndDiesWithItsWindow) {
   Board& board = ui::Instance<Board>::get();
-  board.Load();
   board.timer.Interval = 10;
   board.timer.setEnabled(true);
+  board.Load();
   EXPECT_TRUE(testing_support::waitFor([&] { return board.ticks >= 2; }));
   board.timer.setEnabled(false);
   const int ticks = board.ticks;
