@@ -402,12 +402,17 @@ Element Document::createElement(const std::string& tagName) const {
   return Element(handle(self().node->doc->create(Kind::Element, tagName)));
 }
 
+// Stops descending once found: the toolbar looks up its own DIVs, which lie at the body's start,
+// on every page it hooks.
 Element Document::getElementById(const std::string& id) const {
-  for (dom::Node* n : dom::elementsBelow(self().node)) {
-    const std::string* v = dom::findAttribute(n, "id");
-    if (v && platform::equalsNoCase(*v, id)) return Element(handle(n));
-  }
-  return Element();
+  dom::Node* found = nullptr;
+  dom::forEachBelow(self().node, false, [&](dom::Node* n) {
+    if (found) return false;
+    const std::string* v = n->isElement() ? dom::findAttribute(n, "id") : nullptr;
+    if (v && platform::equalsNoCase(*v, id)) found = n;
+    return !found;
+  });
+  return found ? Element(handle(found)) : Element();
 }
 
 std::vector<Element> Document::getElementsByName(const std::string& name) const {
