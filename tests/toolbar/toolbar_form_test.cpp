@@ -147,3 +147,21 @@ TEST_F(ToolbarFormTest, BringBrowserToTopPutsTheBrowserInFront) {
   EXPECT_EQ(ui::GetForegroundWindow(), window->topWindow());
   EXPECT_EQ(records(), 0u);
 }
+
+TEST_F(ToolbarFormTest, AFailingHandlerIsLoggedWithThePageAndTheToolbarCarriesOn) {
+  ASSERT_TRUE(window->Load(pageUrl("left.html")));
+  RemoveBand();
+  ServiceHosts hosts = Service();
+  hosts.content = "no such host";  // the request cannot even be opened
+  ReplaceServiceHosts(hosts);
+  AddBand();
+
+  const testing_support::Log log = testing_support::readLog(dir.log());
+  ASSERT_EQ(log.records.size(), 1u);
+  EXPECT_EQ(log.records[0].at("object"), "frmToolband");
+  EXPECT_EQ(log.records[0].at("routine"), "Form_Load()");
+  EXPECT_EQ(log.records[0].at("more-info"), pageUrl("left.html"));
+  EXPECT_TRUE(form().g_IEWindow) << "connected before the failing step";
+  ASSERT_TRUE(window->Load(pageUrl("frameset.html")));
+  EXPECT_EQ(g_ProxyCount(), 3);
+}
