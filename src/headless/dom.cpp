@@ -83,6 +83,15 @@ void walk(Node* root, const std::function<bool(Node*)>& enter,
   }
 }
 
+Node* firstElementBelow(Node* root, const std::function<bool(Node*)>& match) {
+  Node* found = nullptr;
+  forEachBelow(root, false, [&](Node* n) {
+    if (!found && n->isElement() && match(n)) found = n;
+    return !found;
+  });
+  return found;
+}
+
 std::vector<Node*> elementsBelow(Node* root, std::string_view tagOrStar) {
   std::vector<Node*> found;
   const std::string tag = platform::upperAscii(tagOrStar);

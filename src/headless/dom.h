@@ -137,6 +137,9 @@ bool isAncestorOrSelf(const Node* ancestor, const Node* node);
 // Calls visit(node) for every node below root in document order, root excluded unless
 // includeRoot; visit returns false to skip the node's children.
 void forEachBelow(Node* root, bool includeRoot, const std::function<bool(Node*)>& visit);
+// The first element below root in document order that matches; null when none does. Stops
+// descending once found, so what lies near the top is found without walking the rest.
+Node* firstElementBelow(Node* root, const std::function<bool(Node*)>& match);
 // The same walk with a call when a node's subtree is done: enter(node) returns whether to go
 // below it; leave(node) follows its last descendant (or enter, when it was not descended).
 void walk(Node* root, const std::function<bool(Node*)>& enter,

@@ -336,9 +336,9 @@ long Element::height() const {
 // Document
 
 Element Document::body() const {
-  for (dom::Node* n : dom::elementsBelow(self().node))
-    if (n->is("BODY") || n->is("FRAMESET")) return Element(handle(n));
-  return Element();
+  dom::Node* found = dom::firstElementBelow(
+      self().node, [](dom::Node* n) { return n->is("BODY") || n->is("FRAMESET"); });
+  return found ? Element(handle(found)) : Element();
 }
 
 Element Document::documentElement() const {
@@ -348,9 +348,9 @@ Element Document::documentElement() const {
 }
 
 std::string Document::title() const {
-  auto titles = dom::elementsBelow(self().node, "TITLE");
-  if (titles.empty()) return {};
-  return dom::textContent(titles.front());
+  dom::Node* found =
+      dom::firstElementBelow(self().node, [](dom::Node* n) { return n->is("TITLE"); });
+  return found ? dom::textContent(found) : std::string();
 }
 
 std::string Document::URL() const {
@@ -402,15 +402,10 @@ Element Document::createElement(const std::string& tagName) const {
   return Element(handle(self().node->doc->create(Kind::Element, tagName)));
 }
 
-// Stops descending once found: the toolbar looks up its own DIVs, which lie at the body's start,
-// on every page it hooks.
 Element Document::getElementById(const std::string& id) const {
-  dom::Node* found = nullptr;
-  dom::forEachBelow(self().node, false, [&](dom::Node* n) {
-    if (found) return false;
-    const std::string* v = n->isElement() ? dom::findAttribute(n, "id") : nullptr;
-    if (v && platform::equalsNoCase(*v, id)) found = n;
-    return !found;
+  dom::Node* found = dom::firstElementBelow(self().node, [&](dom::Node* n) {
+    const std::string* v = dom::findAttribute(n, "id");
+    return v && platform::equalsNoCase(*v, id);
   });
   return found ? Element(handle(found)) : Element();
 }
