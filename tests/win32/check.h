@@ -10,6 +10,9 @@ namespace smoke {
 // Records a failure of what unless ok; returns ok.
 bool expect(bool ok, const std::string& what);
 int failures();
+// While counter is set, errors caught at an entry point's boundary add to it; otherwise each
+// is a failure.
+void countBoundaryCatches(int* counter);
 
 // Runs body; a platform error escaping it is a failure of what.
 template <class Body>
@@ -39,6 +42,7 @@ void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
 void runPortChecks();
 void runHttpChecks();
 void runHtmlChecks();
+void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks(const std::string& moduleFolder);
 
