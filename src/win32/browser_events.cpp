@@ -10,11 +10,16 @@
 namespace browser {
 namespace {
 
-// Argument i, counted from the first; a reference to a value reads as the value.
+// Argument i, counted from the first; a reference to a value reads as the value. Post data
+// comes behind two references, which VariantCopyInd alone refuses.
 win32::Value argument(const DISPPARAMS& params, UINT i) {
   win32::Value value;
-  if (i < params.cArgs)
-    platform::check(VariantCopyInd(value.get(), &params.rgvarg[params.cArgs - 1 - i]));
+  if (i >= params.cArgs) return value;
+  VARIANT* arg = &params.rgvarg[params.cArgs - 1 - i];
+  while (arg->vt == (VT_BYREF | VT_VARIANT) && arg->pvarVal &&
+         arg->pvarVal->vt == (VT_BYREF | VT_VARIANT))
+    arg = arg->pvarVal;
+  platform::check(VariantCopyInd(value.get(), arg));
   return value;
 }
 

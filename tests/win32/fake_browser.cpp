@@ -1,6 +1,6 @@
 // A browser object for hosts where the real one cannot run: IWebBrowser2 answering only what
-// the band asks of its browser at siting. Written against the C layout of the interface so
-// that the many members it does not need share one stub.
+// the band asks of its browser at siting, and its events through an object of the check's. Written
+// against the C layout of the interface so that the many members it does not need share one stub.
 #define CINTERFACE
 #define COBJMACROS
 #include <windows.h>
@@ -17,6 +17,7 @@ struct FakeBrowser {
   IWebBrowser2Vtbl table;
   LONG refs;
   HWND window;
+  IUnknown* events;
 };
 
 FakeBrowser* self(IWebBrowser2* object) {
@@ -40,12 +41,17 @@ ULONG STDMETHODCALLTYPE addRef(IWebBrowser2* object) {
 
 ULONG STDMETHODCALLTYPE release(IWebBrowser2* object) {
   const LONG refs = InterlockedDecrement(&self(object)->refs);
-  if (refs == 0) delete self(object);
+  if (refs != 0) return static_cast<ULONG>(refs);
+  if (self(object)->events) IUnknown_Release(self(object)->events);
+  delete self(object);
   return static_cast<ULONG>(refs);
 }
 
 HRESULT STDMETHODCALLTYPE queryInterface(IWebBrowser2* object, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
+  IUnknown* events = self(object)->events;
+  if (events && IsEqualIID(riid, IID_IConnectionPointContainer))
+    return IUnknown_QueryInterface(events, riid, ppv);
   *ppv = answers(riid) ? object : nullptr;
   if (!*ppv) return E_NOINTERFACE;
   addRef(object);
@@ -70,7 +76,7 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 
 }  // namespace
 
-void* NewFakeBrowser(HWND window) {
+void* NewFakeBrowser(HWND window, void* events) {
   auto* browser = new (std::nothrow) FakeBrowser{};
   if (!browser) return nullptr;
   auto** slots = reinterpret_cast<void**>(&browser->table);
@@ -85,5 +91,7 @@ void* NewFakeBrowser(HWND window) {
   browser->object.lpVtbl = &browser->table;
   browser->refs = 1;
   browser->window = window;
+  browser->events = static_cast<IUnknown*>(events);
+  if (browser->events) IUnknown_AddRef(browser->events);
   return &browser->object;
 }
