@@ -573,6 +573,7 @@ BOOL ClientToScreen(HWND hwnd, POINT* point) {
 
 // Nothing is drawn here; the controls' geometry is what tests look at.
 void PaintPictures(HWND, const std::vector<PaintItem>&) {}
+void SetToolTips(HWND, const std::vector<ToolTipItem>&) {}
 void InvalidateRect(HWND hwnd) {
   SendMessage(hwnd, WM_PAINT, 0, 0);
 }

@@ -36,6 +36,13 @@ struct PaintItem {
   RECT rect;
 };
 void PaintPictures(HWND hwnd, const std::vector<PaintItem>& items);
+// The tool tips of hwnd's client area: each text shows while the pointer rests in its rectangle.
+// Replaces what an earlier call set.
+struct ToolTipItem {
+  RECT rect;
+  std::string text;
+};
+void SetToolTips(HWND hwnd, const std::vector<ToolTipItem>& items);
 void InvalidateRect(HWND hwnd);
 
 constexpr int vbLeftButton = 1;

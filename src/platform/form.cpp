@@ -141,12 +141,18 @@ void Form::retire(std::unique_ptr<Form> form) {
   graveyard().park(std::move(form));
 }
 
+// Tool tips follow the controls' places as painted, so a layout change moves them too.
 void Form::paint() {
   std::vector<PaintItem> items;
-  for (const Control* control : controls_)
-    if (control->shown() && control->paintedPicture())
+  std::vector<ToolTipItem> tips;
+  for (const Control* control : controls_) {
+    if (!control->shown()) continue;
+    if (control->paintedPicture())
       items.push_back({*control->paintedPicture(), control->formRect()});
+    if (!control->ToolTipText.empty()) tips.push_back({control->formRect(), control->ToolTipText});
+  }
   PaintPictures(hwnd_, items);
+  SetToolTips(hwnd_, tips);
 }
 
 Control* Form::controlAt(POINT point) const {

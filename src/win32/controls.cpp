@@ -7,6 +7,7 @@
 #include <set>
 #include <type_traits>
 
+#include "win32/module.h"
 #include "win32/wide.h"
 
 namespace ui {
@@ -159,6 +160,39 @@ void PaintPictures(HWND hwnd, const std::vector<PaintItem>& items) {
   } end{hwnd, &ps};
   if (!dc) return;
   for (const PaintItem& item : items) drawPicture(dc, item.picture, item.rect);
+}
+
+// One tool tip window per form, owned by it, so it goes with the form's window.
+HWND toolTipWindow(HWND hwnd) {
+  static const wchar_t kProp[] = L"FolverraToolTips";
+  if (auto tip = static_cast<HWND>(::GetPropW(hwnd, kProp)); tip && ::IsWindow(tip)) return tip;
+  HWND tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                               win32::ModuleInstance(), nullptr);
+  if (tip) ::SetPropW(hwnd, kProp, tip);
+  return tip;
+}
+
+void SetToolTips(HWND hwnd, const std::vector<ToolTipItem>& items) {
+  HWND tip = toolTipWindow(hwnd);
+  if (!tip) return;
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = hwnd;
+  const auto count = static_cast<UINT_PTR>(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+  for (UINT_PTR id = 0; id < count; ++id) {
+    info.uId = id;
+    ::SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::wstring text = win32::wide(items[i].text);
+    info.uFlags = TTF_SUBCLASS;
+    info.uId = i;
+    info.rect = items[i].rect;
+    info.lpszText = text.data();
+    ::SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
 }
 
 long TrackPopupMenu(HWND owner, const std::vector<MenuItem>& items, const ImageList* images,

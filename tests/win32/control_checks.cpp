@@ -1,4 +1,5 @@
-// The controls on the real window system: compiled-in art, painting, timers, the popup menu.
+// The controls on the real window system: compiled-in art, painting and tool tips, timers, the
+// popup menu.
 #include <chrono>
 #include <functional>
 #include <vector>
@@ -7,6 +8,9 @@
 #include "platform/art.h"
 #include "platform/controls.h"
 #include "platform/ui.h"
+
+// After the ports: it needs the Windows headers they bring.
+#include <commctrl.h>
 
 namespace smoke {
 namespace {
@@ -89,6 +93,28 @@ void checkPaint() {
   ReleaseDC(hwnd, dc);
   expect(outline == RGB(40, 40, 40) && background == RGB(250, 250, 250),
          "the stretched art is not where it was put");
+
+  // Painting also puts the tool tips where the controls are; a hidden control has none.
+  form.art.ToolTipText = "Clip";
+  form.art.Left = 30;
+  ui::InvalidateRect(hwnd);
+  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  HWND tip = static_cast<HWND>(GetPropW(hwnd, L"FolverraToolTips"));
+  wchar_t text[16] = {};
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = hwnd;
+  info.uId = 0;
+  info.lpszText = text;
+  const bool found = tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 1 &&
+                     SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
+  expect(found && std::wstring(text) == L"Clip" && info.rect.left == 30 && info.rect.right == 78,
+         "the control's tool tip is missing or not over the control");
+  form.art.Visible = false;
+  ui::InvalidateRect(hwnd);
+  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  expect(tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0,
+         "a hidden control keeps its tool tip");
 }
 
 void checkTimer() {
