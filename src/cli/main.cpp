@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: folverra [band] [PAGE]\n"
-    "       folverra open [PAGE]\n"
+    "       folverra open [--menu KEY] [PAGE]\n"
     "       folverra serve [--port N] [--store DIR]\n"
     "       folverra --help | --version\n"
     "\n"
@@ -29,8 +29,9 @@ constexpr const char* kUsage =
     "                a readable HTML file (a path or a file: URL) that the window shows.\n"
     "                This is the default command.\n"
     "  open [PAGE]   Load PAGE with its frames in a headless browser window with the band\n"
-    "                sited, and print its title, frames and window tree; without PAGE, the\n"
-    "                home page of the service stand-in started in this process (see\n"
+    "                sited, and print its title, frames, page proxies and window tree;\n"
+    "                without PAGE, the home page of the service stand-in started in this\n"
+    "                process. --menu KEY then chooses an item of the toolbar's menu (see\n"
     "                folverra open --help).\n"
     "  serve         Run the stand-in of the Folverra service on 127.0.0.1 until Ctrl-C\n"
     "                (see folverra serve --help).\n"

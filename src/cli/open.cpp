@@ -1,5 +1,6 @@
 #include "cli/open.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -7,24 +8,36 @@
 
 #include "band/Server.h"
 #include "headless/browser.h"
+#include "headless/menu.h"
 #include "headless/service.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
-#include "standin/standin.h"
 #include "platform/ui.h"
+#include "standin/standin.h"
+#include "toolbar/frmToolband.h"
 
 namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: folverra open [PAGE]\n"
+    "usage: folverra open [--menu KEY] [PAGE]\n"
     "\n"
     "Loads PAGE (a path, a file: URL, or an http: URL on 127.0.0.1, localhost or [::1]) in a\n"
     "headless browser window with the toolbar band sited, and prints the page's title, its\n"
     "frames with their addresses, the page proxies the toolbar registered for the page and\n"
     "its frames, and the window's tree of window classes. The toolbar talks to a stand-in of\n"
     "the Folverra service started on a free loopback port; without PAGE the stand-in's home\n"
-    "page is opened.\n";
+    "page is opened.\n"
+    "\n"
+    "Gestures, made as a user makes them, through the window's message queue:\n"
+    "  --menu KEY   then click the toolbar's arrow and choose the menu item KEY (MyLibrary,\n"
+    "               Popular, MyClippers, Home, Facebook, Help), and print the address the\n"
+    "               browser shows afterwards.\n";
+
+struct Options {
+  std::string page;
+  std::string menuKey;
+};
 
 std::string addressOf(const std::string& page) {
   if (page.find("://") != std::string::npos) return page;
@@ -89,7 +102,30 @@ void printWindows(HWND top) {
       reinterpret_cast<LPARAM>(top));
 }
 
-int run(const std::string& page) {
+// Presses and releases the mouse over the arrow, with the choice waiting for the menu, then
+// lets the navigation it starts finish.
+int chooseFromMenu(headless::BrowserWindow& window, const std::string& key) {
+  frmToolband& form = ui::Instance<frmToolband>::get();
+  const RECT arrow = form.imgArrow.formRect();
+  const LPARAM at = (static_cast<LPARAM>(arrow.top + 1) << 16) | (arrow.left + 1);
+  headless::ChooseMenuItem(key);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONDOWN, 0, at);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
+  const auto shown = headless::LastShownMenu();
+  const bool offered = shown && std::any_of(shown->items.begin(), shown->items.end(),
+                                            [&](const ui::MenuItem& i) { return i.key == key; });
+  if (!offered) {
+    std::cerr << "folverra: the toolbar's menu has no item '" << key << "'\n";
+    return 2;
+  }
+  MSG msg;
+  while (window.busy() && ui::GetMessage(&msg)) ui::DispatchMessage(&msg);
+  std::cout << "menu: " << key << '\n' << "address: " << window.locationURL << '\n';
+  return 0;
+}
+
+int run(const Options& options) {
+  const std::string& page = options.page;
   if (FAILED(DllRegisterServer())) {
     std::cerr << "folverra: the toolbar classes could not be registered\n";
     return 1;
@@ -113,19 +149,22 @@ int run(const std::string& page) {
   printFrames(window.page());
   printProxies();
   printWindows(window.topWindow());
-  return 0;
+  return options.menuKey.empty() ? 0 : chooseFromMenu(window, options.menuKey);
 }
 
 // The service stand-in in this process, its clips in a fresh folder; without a page its home
 // page is opened.
-int runOnStandin(const std::string& page) {
+int runOnStandin(Options options) {
   const auto store =
       std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
   standin::Server service(store);
   service.start();
   headless::UseLoopbackService(service.port());
-  if (page.empty()) std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
-  const int status = run(page.empty() ? service.url() + "/" : page);
+  if (options.page.empty()) {
+    std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
+    options.page = service.url() + "/";
+  }
+  const int status = run(options);
   service.stop();
   std::error_code ignored;
   std::filesystem::remove_all(store, ignored);
@@ -139,12 +178,18 @@ int open(const std::vector<std::string>& args) {
     std::cout << kUsage;
     return 0;
   }
-  if (args.empty()) return runOnStandin({});
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-    std::cerr << "folverra: open takes one page (see folverra open --help)\n";
-    return 2;
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--menu" && i + 1 < args.size() && !args[i + 1].empty()) {
+      options.menuKey = args[++i];
+    } else if (options.page.empty() && !args[i].empty() && args[i][0] != '-') {
+      options.page = args[i];
+    } else {
+      std::cerr << "folverra: open takes one page and its gestures (see folverra open --help)\n";
+      return 2;
+    }
   }
-  return runOnStandin(args[0]);
+  return runOnStandin(options);
 }
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/controls.h"
@@ -20,6 +21,8 @@ struct ShownMenu {
 // Queues the user's choice for the next menu shown on this thread: an item's 1-based index,
 // or 0 to dismiss it.
 void ChooseMenuItem(long index);
+// The same by the item's key; a key the menu lacks dismisses it.
+void ChooseMenuItem(const std::string& key);
 // The last menu shown on this thread.
 std::optional<ShownMenu> LastShownMenu();
 

@@ -92,11 +92,18 @@ TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
   }
 }
 
-TEST(FolverraCommand, OpensTheEmbeddedServiceByDefault) {
+TEST(FolverraCommand, OpensTheEmbeddedServiceByDefaultAndChoosesFromTheMenu) {
   testing_support::ModuleFolder dir;
-  const Outcome r = run("open");
+  const Outcome r = run("open --menu Help");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("service: http://127.0.0.1:"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("document: HTMLDocument"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Internet Explorer_Server"), std::string::npos) << r.out;
+  const auto menu = r.out.find("menu: Help\naddress: http://127.0.0.1:");
+  ASSERT_NE(menu, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - 6), "/faq/\n") << r.out;
+
+  const Outcome unknown = run("open --menu Nothing");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.out.find("no item 'Nothing'"), std::string::npos) << unknown.out;
 }
