@@ -30,6 +30,14 @@ std::string ServiceHome() {
   return ServiceAddress(Service().web, "/");
 }
 
+ServiceHosts ServiceHostsAt(std::string_view address) {
+  ServiceHosts hosts = Service();
+  for (std::string* host :
+       {&hosts.web, &hosts.feed, &hosts.content, &hosts.staticContent, &hosts.facebookApp})
+    *host = address;
+  return hosts;
+}
+
 void ReplaceServiceHosts(const ServiceHosts& hosts) {
   std::lock_guard lock(slot().mutex);
   slot().hosts = hosts;

@@ -19,5 +19,7 @@ std::string ServiceAddress(std::string_view host, std::string_view path);
 // The web host's root.
 std::string ServiceHome();
 
-// Only the headless platform calls this, to point the product at its loopback stand-in.
+// Every host at one address ("127.0.0.1:8080"), as the command and the tests run the product
+// against the loopback stand-in; the domain caption stays the product's.
+ServiceHosts ServiceHostsAt(std::string_view address);
 void ReplaceServiceHosts(const ServiceHosts& hosts);

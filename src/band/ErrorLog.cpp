@@ -118,10 +118,14 @@ void LogTrace(const std::string& object, const std::string& message) noexcept {
   });
 }
 
-namespace platform {
+namespace {
 
-void reportAtBoundary(std::string_view entry, const Error& error) noexcept {
+void LogAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
   LogErrorState("Folverra", "boundary", entry, error, "");
 }
 
-}  // namespace platform
+// The log is where the platform's entry points report what they catch, from the first one on.
+[[maybe_unused]] const auto g_previousBoundaryReporter =
+    platform::setBoundaryReporter(&LogAtBoundary);
+
+}  // namespace

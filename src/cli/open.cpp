@@ -6,10 +6,10 @@
 
 #include <unistd.h>
 
+#include "band/Configuration.h"
 #include "band/Server.h"
 #include "headless/browser.h"
 #include "headless/menu.h"
-#include "headless/service.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
 #include "platform/ui.h"
@@ -159,7 +159,7 @@ int runOnStandin(Options options) {
       std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
   standin::Server service(store);
   service.start();
-  headless::UseLoopbackService(service.port());
+  ReplaceServiceHosts(ServiceHostsAt(service.host()));
   if (options.page.empty()) {
     std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
     options.page = service.url() + "/";

@@ -38,7 +38,11 @@ HRESULT guardedCom(std::string_view routine, Report&& report, Body&& body) noexc
 
 // The last line of defence at an entry point the platform calls (window procedures, event
 // sinks, timers, COM methods the system leaves unguarded): nothing crosses into the host.
-// What is caught is written to the error log under the object "boundary".
+// What is caught goes to the reporter installed at start-up by whoever owns the error log;
+// before one is installed it goes to stderr, so nothing caught is silently dropped.
+using BoundaryReporter = void (*)(std::string_view entry, const Error& error) noexcept;
+// Installs reporter (null restores stderr) and returns the one it replaces.
+BoundaryReporter setBoundaryReporter(BoundaryReporter reporter) noexcept;
 void reportAtBoundary(std::string_view entry, const Error& error) noexcept;
 
 template <class Result, class Body>

@@ -10,7 +10,6 @@
 #include "band/Configuration.h"
 #include "band/mdlCommon.h"
 #include "band_fixture.h"
-#include "headless/service.h"
 #include "platform/ui.h"
 #include "standin/standin.h"
 
@@ -53,7 +52,7 @@ struct CommonTest : BandFixture {
     BandFixture::SetUp();
     service.emplace(dir.path() / "store");
     service->start();
-    headless::UseLoopbackService(service->port());
+    ReplaceServiceHosts(ServiceHostsAt(service->host()));
     ASSERT_EQ(window->AddBand(kToolBarProgId), S_OK);
   }
   void TearDown() override {

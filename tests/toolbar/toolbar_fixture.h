@@ -13,7 +13,6 @@
 #include "band/Configuration.h"
 #include "band/Server.h"
 #include "headless/browser.h"
-#include "headless/service.h"
 #include "page/mdlWindowProxy.h"
 #include "standin/standin.h"
 #include "support.h"
@@ -31,7 +30,7 @@ struct ToolbarFixture : ::testing::Test {
   void SetUp() override {
     service.emplace(dir.path() / "store");
     service->start();
-    headless::UseLoopbackService(service->port());
+    ReplaceServiceHosts(ServiceHostsAt(service->host()));
     ASSERT_EQ(DllRegisterServer(), S_OK);
     window = std::make_unique<headless::BrowserWindow>();
     AddBand();

@@ -10,7 +10,6 @@
 #include "dialogs/frmClipSelection.h"
 #include "dialogs/frmMouseOver.h"
 #include "headless/menu.h"
-#include "headless/service.h"
 #include "page/mdlWindowProxy.h"
 #include "standin/standin.h"
 #include "toolbar/frmToolband.h"

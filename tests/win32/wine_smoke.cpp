@@ -30,8 +30,10 @@ void countBoundaryCatches(int* counter) {
 
 }  // namespace smoke
 
+namespace {
+
 // The ports linked into this program have no error log to write to.
-void platform::reportAtBoundary(std::string_view entry, const Error& error) noexcept {
+void countAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
   if (smoke::g_boundaryCatches) {
     ++*smoke::g_boundaryCatches;
     return;
@@ -40,11 +42,14 @@ void platform::reportAtBoundary(std::string_view entry, const Error& error) noex
                 std::string(entry) + " let error " + std::to_string(error.number) + " through");
 }
 
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::printf("usage: wine_smoke <folder of folverra.dll>\n");
     return 2;
   }
+  platform::setBoundaryReporter(&countAtBoundary);
   if (FAILED(CoInitialize(nullptr))) {
     std::printf("FAIL: CoInitialize\n");
     return 1;

@@ -235,8 +235,12 @@ int Server::port() const {
   return impl_->port;
 }
 
+std::string Server::host() const {
+  return "127.0.0.1:" + std::to_string(impl_->port);
+}
+
 std::string Server::url() const {
-  return "http://127.0.0.1:" + std::to_string(impl_->port);
+  return "http://" + host();
 }
 
 const std::filesystem::path& Server::store() const {

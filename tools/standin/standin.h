@@ -30,6 +30,8 @@ class Server {
   void start(int port = 0);
   void stop();
   int port() const;
+  // "127.0.0.1:PORT"
+  std::string host() const;
   // "http://127.0.0.1:PORT"
   std::string url() const;
   const std::filesystem::path& store() const;
