@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,28 @@
 #include "platform/ui.h"
 
 namespace testing_support {
+
+// Sets (or, with nullopt, removes) an environment variable and puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    set(value);
+  }
+  ~ScopedEnv() { set(old_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  void set(const std::optional<std::string>& value) {
+    if (value)
+      ::setenv(name_, value->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 class ModuleFolder {
  public:
@@ -25,7 +48,7 @@ class ModuleFolder {
             ("folverra-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
-    setenv("FOLVERRA_MODULE_DIR", path_.c_str(), 1);
+    moduleDir_.set(path_.string());
   }
   ~ModuleFolder() {
     std::error_code ec;
@@ -37,6 +60,7 @@ class ModuleFolder {
 
  private:
   std::filesystem::path path_;
+  ScopedEnv moduleDir_{"FOLVERRA_MODULE_DIR", std::nullopt};
 };
 
 using Record = std::map<std::string, std::string>;

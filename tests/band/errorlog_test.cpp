@@ -13,6 +13,7 @@
 
 using testing_support::ModuleFolder;
 using testing_support::readLog;
+using testing_support::ScopedEnv;
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST(ErrorLog, ReportIntoAFolderThatCannotBeWrittenIsLostSilently) {
   for (const auto& c : cases) {
     if (!c.applies) continue;
     SCOPED_TRACE(c.folder);
-    setenv("FOLVERRA_MODULE_DIR", c.folder.c_str(), 1);
+    ScopedEnv moduleDir("FOLVERRA_MODULE_DIR", c.folder.string());
     report("lost");
     EXPECT_FALSE(std::filesystem::exists(c.folder / "errors.xml"));
   }
