@@ -10,12 +10,12 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake --preset debug >/dev/null
-	@cmake --build --preset debug
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target folverra
 
 # The main job: the toolbar in a headless browser window on the embedded service stand-in.
 run: build
-	@./build/debug/folverra $(if $(ARGS),$(ARGS),open)
+	@./build/release/folverra $(if $(ARGS),$(ARGS),open)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows DLL
 # under Wine when Wine is there.
