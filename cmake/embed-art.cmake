@@ -13,7 +13,7 @@ foreach(picture IN LISTS pictures)
   string(APPEND table "    {\"${name}\", k_${id}},\n")
 endforeach()
 file(WRITE "${OUTPUT}.tmp" "// Generated from assets/*.bmp by cmake/embed-art.cmake.
-#include \"platform/art.h\"
+#include \"runtime/art.h\"
 
 #include <string_view>
 

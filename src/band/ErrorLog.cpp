@@ -7,9 +7,9 @@
 #include <mutex>
 
 #include "band/mdlCommon.h"
-#include "platform/guard.h"
 #include "platform/system.h"
 #include "platform/xml.h"
+#include "runtime/guard.h"
 
 namespace {
 

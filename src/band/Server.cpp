@@ -4,7 +4,7 @@
 
 #include "band/ToolBar.h"
 #include "clip/Clipper.h"
-#include "platform/comobject.h"
+#include "runtime/comobject.h"
 
 namespace {
 

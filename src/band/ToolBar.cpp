@@ -2,8 +2,8 @@
 
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
-#include "platform/guard.h"
-#include "platform/strings.h"
+#include "runtime/guard.h"
+#include "runtime/strings.h"
 
 namespace {
 constexpr const char* kObject = "Toolbar";

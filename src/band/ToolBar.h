@@ -5,8 +5,8 @@
 #include <string>
 
 #include "band/Server.h"
-#include "platform/comobject.h"
-#include "platform/error.h"
+#include "runtime/comobject.h"
+#include "runtime/error.h"
 
 // The class's default interface (_Toolbar), callable by page script.
 // {6B1F4A54-3C8E-4E0B-9F1D-2A7C5E9B4D10}

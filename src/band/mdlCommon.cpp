@@ -3,10 +3,10 @@
 #include "band/Configuration.h"
 #include "band/mdlToolband.h"
 #include "platform/browser.h"
-#include "platform/guard.h"
-#include "platform/strings.h"
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "runtime/guard.h"
+#include "runtime/strings.h"
 
 namespace {
 

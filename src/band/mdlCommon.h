@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/error.h"
 #include "platform/picture.h"
 #include "platform/wintypes.h"
+#include "runtime/error.h"
 
 // Appends one error record to errors.xml beside the module. Never fails: a report that
 // cannot be written is lost silently.

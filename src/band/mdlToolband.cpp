@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "band/mdlCommon.h"
-#include "platform/guard.h"
 #include "platform/ui.h"
+#include "runtime/form.h"
+#include "runtime/guard.h"
 #include "toolbar/frmToolband.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
 #include "platform/ui.h"
+#include "runtime/form.h"
 #include "standin/standin.h"
 #include "toolbar/frmToolband.h"
 

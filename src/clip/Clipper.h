@@ -3,7 +3,7 @@
 #pragma once
 
 #include "band/Server.h"
-#include "platform/comobject.h"
+#include "runtime/comobject.h"
 
 class Clipper final : public com::Object<IUnknown> {
  public:

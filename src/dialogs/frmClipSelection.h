@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "runtime/form.h"
 
 class frmClipSelection : public ui::Form {
  protected:

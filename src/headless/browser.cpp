@@ -6,10 +6,10 @@
 #include <list>
 #include <optional>
 
-#include "platform/comobject.h"
-#include "platform/guard.h"
-#include "platform/httpsupport.h"
 #include "platform/ui.h"
+#include "runtime/comobject.h"
+#include "runtime/guard.h"
+#include "runtime/httpsupport.h"
 
 namespace headless {
 

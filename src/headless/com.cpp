@@ -6,7 +6,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace com {
 namespace {

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "headless/dom.h"
-#include "platform/error.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace html {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/strings.h"
 #include "platform/ui.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 namespace {

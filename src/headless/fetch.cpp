@@ -7,8 +7,8 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/httpsupport.h"
-#include "platform/strings.h"
+#include "runtime/httpsupport.h"
+#include "runtime/strings.h"
 
 namespace headless {
 namespace {

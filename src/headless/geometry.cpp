@@ -7,8 +7,8 @@
 
 #include "headless/dom.h"
 #include "headless/layout.h"
-#include "platform/error.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace html {
 

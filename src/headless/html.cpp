@@ -2,8 +2,8 @@
 #include <cstdlib>
 
 #include "headless/dom.h"
-#include "platform/error.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace html {
 

@@ -12,9 +12,9 @@
 #include <thread>
 #include <utility>
 
-#include "platform/error.h"
-#include "platform/httpsupport.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/httpsupport.h"
+#include "runtime/strings.h"
 
 namespace http {
 namespace {

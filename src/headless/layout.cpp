@@ -65,7 +65,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "headless/dom.h"
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 namespace {

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "platform/ui.h"
+#include "runtime/controls.h"
 
 namespace headless {
 namespace {

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "headless/browser.h"
-#include "platform/guard.h"
-#include "platform/httpsupport.h"
 #include "platform/ui.h"
+#include "runtime/guard.h"
+#include "runtime/httpsupport.h"
 
 namespace headless {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "headless/dom.h"
-#include "platform/error.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/controls.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace ui {
 

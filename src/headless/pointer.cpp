@@ -7,7 +7,7 @@
 
 #include "headless/events.h"
 #include "headless/ranges.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace headless::pointer {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "headless/layout.h"
-#include "platform/error.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/strings.h"
 
 namespace headless::dom {
 namespace {

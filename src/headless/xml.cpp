@@ -10,8 +10,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/error.h"
 #include "platform/wintypes.h"
+#include "runtime/error.h"
 
 namespace xml {
 namespace {

@@ -4,7 +4,7 @@
 #include "band/mdlToolband.h"
 #include "page/SharedReferences.h"
 #include "page/mdlWindowProxy.h"
-#include "platform/guard.h"
+#include "runtime/guard.h"
 
 namespace {
 

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "platform/browser.h"
-#include "platform/error.h"
 #include "platform/html.h"
 #include "platform/ui.h"
 #include "platform/wintypes.h"
+#include "runtime/error.h"
+#include "runtime/form.h"
 
 class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowProxy> {
  public:

@@ -6,7 +6,7 @@
 #include "band/mdlCommon.h"
 #include "page/SharedReferences.h"
 #include "page/WindowProxy.h"
-#include "platform/guard.h"
+#include "runtime/guard.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/error.h"
 #include "platform/wintypes.h"
+#include "runtime/error.h"
 
 #ifdef _WIN32
 #include <ocidl.h>

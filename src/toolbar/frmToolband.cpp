@@ -9,8 +9,10 @@
 #include "dialogs/frmMouseOver.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
-#include "platform/guard.h"
 #include "platform/system.h"
+#include "runtime/controls.h"
+#include "runtime/form.h"
+#include "runtime/guard.h"
 
 namespace {
 

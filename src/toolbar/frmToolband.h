@@ -9,11 +9,13 @@
 
 #include "platform/browser.h"
 #include "platform/controls.h"
-#include "platform/error.h"
 #include "platform/html.h"
 #include "platform/http.h"
 #include "platform/ui.h"
 #include "platform/xml.h"
+#include "runtime/controls.h"
+#include "runtime/error.h"
+#include "runtime/form.h"
 #include "toolbar/EventProxy.h"
 
 class frmToolband : public ui::Form {

@@ -4,7 +4,7 @@
 #include <exdispid.h>
 
 #include "platform/browser.h"
-#include "platform/guard.h"
+#include "runtime/guard.h"
 #include "win32/dispatch.h"
 
 namespace browser {

@@ -7,6 +7,7 @@
 #include <set>
 #include <type_traits>
 
+#include "runtime/controls.h"
 #include "win32/module.h"
 #include "win32/wide.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/comobject.h"
+#include "runtime/comobject.h"
 
 namespace win32 {
 

@@ -1,7 +1,7 @@
 // Nodes, elements, styles and documents of the html port on MSHTML.
 #include <cstdlib>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 #include "win32/html_impl.h"
 
 namespace win32 {

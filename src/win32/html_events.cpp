@@ -1,7 +1,7 @@
 // Events of the html port on MSHTML: a handler is attached by name (attachEvent) through a small
 // object whose default member calls it, and detached when its last connection goes.
-#include "platform/guard.h"
-#include "platform/strings.h"
+#include "runtime/guard.h"
+#include "runtime/strings.h"
 #include "win32/html_impl.h"
 
 namespace html {

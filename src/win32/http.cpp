@@ -8,9 +8,9 @@
 
 #include <cstring>
 
-#include "platform/comobject.h"
-#include "platform/guard.h"
-#include "platform/httpsupport.h"
+#include "runtime/comobject.h"
+#include "runtime/guard.h"
+#include "runtime/httpsupport.h"
 #include "win32/dispatch.h"
 #include "win32/wide.h"
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <new>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace win32 {
 

@@ -6,8 +6,8 @@
 #include "band/ToolBar.h"
 #include "band/mdlToolband.h"
 #include "band_fixture.h"
-#include "platform/comobject.h"
 #include "platform/ui.h"
+#include "runtime/comobject.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "band_fixture.h"
 #include "headless/system.h"
 #include "platform/ui.h"
+#include "runtime/form.h"
 #include "toolbar/frmToolband.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "headless/dom.h"
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 namespace {
 

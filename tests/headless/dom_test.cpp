@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "headless/dom.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "headless/dom.h"
 #include "headless/events.h"
 #include "headless/pointer.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace {
 

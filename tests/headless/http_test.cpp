@@ -10,10 +10,10 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/error.h"
 #include "platform/http.h"
-#include "platform/httpsupport.h"
 #include "platform/ui.h"
+#include "runtime/error.h"
+#include "runtime/httpsupport.h"
 #include "standin/content.h"
 #include "standin/standin_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "headless/dom.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace {
 

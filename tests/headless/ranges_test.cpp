@@ -6,7 +6,7 @@
 
 #include "headless/dom.h"
 #include "headless/ranges.h"
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
 #include "platform/wintypes.h"
 #include "platform/xml.h"
+#include "runtime/error.h"
 #include "support.h"
 
 namespace {

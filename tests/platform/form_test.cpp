@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "headless/menu.h"
-#include "platform/art.h"
 #include "platform/controls.h"
-#include "platform/error.h"
+#include "runtime/art.h"
+#include "runtime/controls.h"
+#include "runtime/error.h"
+#include "runtime/form.h"
 #include "support.h"
 
 namespace {

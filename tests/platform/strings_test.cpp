@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 TEST(Strings, Utf16LengthAndRoundTrip) {
   struct Case {

@@ -14,6 +14,7 @@
 #include "band/Server.h"
 #include "headless/browser.h"
 #include "page/mdlWindowProxy.h"
+#include "runtime/form.h"
 #include "standin/standin.h"
 #include "support.h"
 #include "toolbar/frmToolband.h"

@@ -11,6 +11,8 @@
 #include "dialogs/frmMouseOver.h"
 #include "headless/menu.h"
 #include "page/mdlWindowProxy.h"
+#include "runtime/controls.h"
+#include "runtime/form.h"
 #include "standin/standin.h"
 #include "toolbar/frmToolband.h"
 #include "toolbar_fixture.h"

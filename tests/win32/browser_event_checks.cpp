@@ -11,7 +11,7 @@
 #include "check.h"
 #include "fake_browser.h"
 #include "platform/browser.h"
-#include "platform/comobject.h"
+#include "runtime/comobject.h"
 
 namespace smoke {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/error.h"
+#include "runtime/error.h"
 
 namespace smoke {
 

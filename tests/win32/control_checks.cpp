@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "check.h"
-#include "platform/art.h"
 #include "platform/controls.h"
 #include "platform/ui.h"
+#include "runtime/art.h"
+#include "runtime/controls.h"
+#include "runtime/form.h"
 
 // After the ports: it needs the Windows headers they bring.
 #include <commctrl.h>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "check.h"
-#include "platform/comobject.h"
+#include "runtime/comobject.h"
 #include "win32/html_impl.h"
 
 namespace smoke {

@@ -4,7 +4,7 @@
 
 #include "check.h"
 #include "platform/com.h"
-#include "platform/guard.h"
+#include "runtime/guard.h"
 
 namespace smoke {
 namespace {

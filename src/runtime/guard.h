@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/error.h"
+#include "runtime/error.h"
 #include "platform/wintypes.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-#include "platform/guard.h"
+#include "runtime/guard.h"
 
 #include <atomic>
 #include <cstdio>

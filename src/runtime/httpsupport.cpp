@@ -1,4 +1,4 @@
-#include "platform/httpsupport.h"
+#include "runtime/httpsupport.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/guard.h"
-#include "platform/strings.h"
+#include "runtime/error.h"
+#include "runtime/guard.h"
+#include "runtime/strings.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 

@@ -1,4 +1,4 @@
-#include "platform/strings.h"
+#include "runtime/strings.h"
 
 #include <algorithm>
 #include <cstdint>

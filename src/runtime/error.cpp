@@ -1,4 +1,4 @@
-#include "platform/error.h"
+#include "runtime/error.h"
 
 #include <new>
 #include <utility>

@@ -1,6 +1,7 @@
-#include "platform/controls.h"
-#include "platform/guard.h"
-#include "platform/ui.h"
+#include "runtime/form.h"
+
+#include "runtime/controls.h"
+#include "runtime/guard.h"
 
 namespace ui {
 namespace {

@@ -1,12 +1,12 @@
-#include "platform/controls.h"
+#include "runtime/controls.h"
 
 #include <algorithm>
 #include <atomic>
 
-#include "platform/art.h"
-#include "platform/error.h"
+#include "runtime/art.h"
+#include "runtime/error.h"
 #include "platform/system.h"
-#include "platform/ui.h"
+#include "runtime/form.h"
 
 namespace ui {
 namespace {
