@@ -9,7 +9,6 @@ namespace smoke {
 
 // Records a failure of what unless ok; returns ok.
 bool expect(bool ok, const std::string& what);
-int failures();
 // While counter is set, errors caught at an entry point's boundary add to it; otherwise each
 // is a failure.
 void countBoundaryCatches(int* counter);
