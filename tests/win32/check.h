@@ -1,6 +1,7 @@
 // The smallest harness: one line per failed check, the exit code says whether all passed.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "platform/error.h"
@@ -9,9 +10,16 @@ namespace smoke {
 
 // Records a failure of what unless ok; returns ok.
 bool expect(bool ok, const std::string& what);
-// While counter is set, errors caught at an entry point's boundary add to it; otherwise each
-// is a failure.
-void countBoundaryCatches(int* counter);
+
+// While one lives, errors caught at an entry point's boundary are counted; otherwise each is a
+// failure.
+struct BoundaryCatches {
+  int count = 0;
+  BoundaryCatches();
+  ~BoundaryCatches();
+  BoundaryCatches(const BoundaryCatches&) = delete;
+  BoundaryCatches& operator=(const BoundaryCatches&) = delete;
+};
 
 // Runs body; a platform error escaping it is a failure of what.
 template <class Body>
@@ -21,6 +29,15 @@ void attempt(const std::string& what, Body&& body) {
   } catch (const platform::Error& e) {
     expect(false, what + ": error " + std::to_string(e.number) + " " + e.description);
   }
+}
+
+struct Check {
+  const char* name;
+  void (*run)();
+};
+
+inline void runEach(std::initializer_list<Check> checks) {
+  for (const Check& c : checks) attempt(c.name, c.run);
 }
 
 inline constexpr std::int32_t kAnyFailure = 0;
@@ -43,6 +60,6 @@ void runHttpChecks();
 void runHtmlChecks();
 void runBrowserEventChecks();
 void runControlChecks();
-void runBandChecks(const std::string& moduleFolder);
+void runBandChecks();
 
 }  // namespace smoke

@@ -38,6 +38,12 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait
   return done();
 }
 
+// Has the whole window painted again; false when it was not within a second.
+bool repaint(HWND hwnd) {
+  ui::InvalidateRect(hwnd);
+  return pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::seconds(1));
+}
+
 void checkArt() {
   const struct {
     const char* name;
@@ -83,10 +89,7 @@ void checkPaint() {
   form.art.Width = 48;
   form.art.Height = 50;
   form.Show();
-  ui::InvalidateRect(hwnd);
-  expect(pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); },
-                   std::chrono::milliseconds(1000)),
-         "WM_PAINT does not validate the form's window");
+  expect(repaint(hwnd), "WM_PAINT does not validate the form's window");
   HDC dc = GetDC(hwnd);
   const COLORREF outline = GetPixel(dc, 10 + 2 * 9, 20 + 2 * 4);
   const COLORREF background = GetPixel(dc, 10, 20);
@@ -97,8 +100,7 @@ void checkPaint() {
   // Painting also puts the tool tips where the controls are; a hidden control has none.
   form.art.ToolTipText = "Clip";
   form.art.Left = 30;
-  ui::InvalidateRect(hwnd);
-  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  repaint(hwnd);
   HWND tip = static_cast<HWND>(GetPropW(hwnd, L"FolverraToolTips"));
   wchar_t text[16] = {};
   TOOLINFOW info{};
@@ -111,8 +113,7 @@ void checkPaint() {
   expect(found && std::wstring(text) == L"Clip" && info.rect.left == 30 && info.rect.right == 78,
          "the control's tool tip is missing or not over the control");
   form.art.Visible = false;
-  ui::InvalidateRect(hwnd);
-  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  repaint(hwnd);
   expect(tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0,
          "a hidden control keeps its tool tip");
 }
@@ -192,10 +193,10 @@ void checkMenuDismissed() {
 }  // namespace
 
 void runControlChecks() {
-  attempt("art", checkArt);
-  attempt("paint", checkPaint);
-  attempt("timer", checkTimer);
-  attempt("menu", checkMenuDismissed);
+  runEach({{"art", checkArt},
+           {"paint", checkPaint},
+           {"timer", checkTimer},
+           {"menu", checkMenuDismissed}});
 }
 
 }  // namespace smoke

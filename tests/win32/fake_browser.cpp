@@ -8,8 +8,6 @@
 
 #include <new>
 
-#include "fake_browser.h"
-
 namespace {
 
 struct FakeBrowser {
@@ -76,6 +74,9 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 
 }  // namespace
 
+// Declared in fakes.h, which this file cannot include: it is written against the C layout.
+namespace smoke {
+
 void* NewFakeBrowser(HWND window, void* events) {
   auto* browser = new (std::nothrow) FakeBrowser{};
   if (!browser) return nullptr;
@@ -95,3 +96,5 @@ void* NewFakeBrowser(HWND window, void* events) {
   if (browser->events) IUnknown_AddRef(browser->events);
   return &browser->object;
 }
+
+}  // namespace smoke

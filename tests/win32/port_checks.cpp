@@ -121,16 +121,12 @@ void checkFileLock() {
 }  // namespace
 
 void runPortChecks() {
-  const struct {
-    const char* name;
-    void (*run)();
-  } groups[] = {{"guids", checkGuids},
-                {"xpath", checkXPath},
-                {"xml files", checkXmlFile},
-                {"system text", checkSystemText},
-                {"replace file", checkReplaceFile},
-                {"file lock", checkFileLock}};
-  for (const auto& g : groups) attempt(g.name, g.run);
+  runEach({{"guids", checkGuids},
+           {"xpath", checkXPath},
+           {"xml files", checkXmlFile},
+           {"system text", checkSystemText},
+           {"replace file", checkReplaceFile},
+           {"file lock", checkFileLock}});
 }
 
 }  // namespace smoke

@@ -1,7 +1,6 @@
 // Drives folverra.dll as the browser would, through the class registry, on a real (or Wine's)
 // COM and window system. One group of checks a process, so that a crash in one cannot hide the
-// others: `wine_smoke --list` names the groups, `wine_smoke GROUP FOLDER` runs one against the
-// DLL registered from FOLDER.
+// others: `wine_smoke --list` names the groups, `wine_smoke GROUP` runs one.
 #include <cstdio>
 #include <cstring>
 
@@ -12,7 +11,7 @@
 namespace smoke {
 namespace {
 int g_failures = 0;
-int* g_boundaryCatches = nullptr;
+BoundaryCatches* g_counting = nullptr;
 }  // namespace
 
 bool expect(bool ok, const std::string& what) {
@@ -23,8 +22,12 @@ bool expect(bool ok, const std::string& what) {
   return ok;
 }
 
-void countBoundaryCatches(int* counter) {
-  g_boundaryCatches = counter;
+BoundaryCatches::BoundaryCatches() {
+  g_counting = this;
+}
+
+BoundaryCatches::~BoundaryCatches() {
+  g_counting = nullptr;
 }
 
 }  // namespace smoke
@@ -33,8 +36,8 @@ namespace {
 
 // The ports linked into this program have no error log to write to.
 void countAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
-  if (smoke::g_boundaryCatches) {
-    ++*smoke::g_boundaryCatches;
+  if (smoke::g_counting) {
+    ++smoke::g_counting->count;
     return;
   }
   smoke::expect(false,
@@ -53,16 +56,10 @@ LONG WINAPI reportCrash(EXCEPTION_POINTERS* e) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-const struct {
-  const char* name;
-  void (*run)(const std::string& dllFolder);
-} kGroups[] = {
-    {"ports", [](const std::string&) { smoke::runPortChecks(); }},
-    {"http", [](const std::string&) { smoke::runHttpChecks(); }},
-    {"html", [](const std::string&) { smoke::runHtmlChecks(); }},
-    {"browser-events", [](const std::string&) { smoke::runBrowserEventChecks(); }},
-    {"controls", [](const std::string&) { smoke::runControlChecks(); }},
-    {"band", smoke::runBandChecks},
+const smoke::Check kGroups[] = {
+    {"ports", smoke::runPortChecks},       {"http", smoke::runHttpChecks},
+    {"html", smoke::runHtmlChecks},        {"browser-events", smoke::runBrowserEventChecks},
+    {"controls", smoke::runControlChecks}, {"band", smoke::runBandChecks},
 };
 
 }  // namespace
@@ -77,15 +74,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const auto& g : kGroups) {
-    if (argc != 3 || std::strcmp(argv[1], g.name) != 0) continue;
+    if (argc != 2 || std::strcmp(argv[1], g.name) != 0) continue;
     if (FAILED(CoInitialize(nullptr))) {
       std::printf("FAIL: CoInitialize\n");
       return 1;
     }
-    smoke::attempt(g.name, [&] { g.run(argv[2]); });
+    smoke::attempt(g.name, g.run);
     CoUninitialize();
     return smoke::g_failures == 0 ? 0 : 1;
   }
-  std::printf("usage: wine_smoke --list | wine_smoke GROUP <folder of folverra.dll>\n");
+  std::printf("usage: wine_smoke --list | wine_smoke GROUP\n");
   return 2;
 }
