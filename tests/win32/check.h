@@ -1,6 +1,8 @@
 // The smallest harness: one line per failed check, the exit code says whether all passed.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -39,6 +41,9 @@ struct Check {
 inline void runEach(std::initializer_list<Check> checks) {
   for (const Check& c : checks) attempt(c.name, c.run);
 }
+
+// Runs this thread's message queue until done() or the wait is over; done() at the end.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait);
 
 inline constexpr std::int32_t kAnyFailure = 0;
 

@@ -1,6 +1,5 @@
 // The controls on the real window system: compiled-in art, painting and tool tips, timers, the
 // popup menu.
-#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -21,22 +20,10 @@ class ControlsForm : public ui::Form {
  public:
   ui::Image art{*this};
   ui::Timer timer{*this};
-  int ticks = 0;
 
  protected:
   std::string formName() const override { return "FolverraSmokeControls"; }
 };
-
-// Pumps this thread's queue until done() or the wait is over; done() at the end.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
-  const auto until = std::chrono::steady_clock::now() + wait;
-  while (!done() && std::chrono::steady_clock::now() < until) {
-    MSG msg;
-    while (ui::PeekMessage(&msg)) ui::DispatchMessage(&msg);
-    Sleep(10);
-  }
-  return done();
-}
 
 // Has the whole window painted again; false when it was not within a second.
 bool repaint(HWND hwnd) {
@@ -106,7 +93,6 @@ void checkPaint() {
   TOOLINFOW info{};
   info.cbSize = sizeof info;
   info.hwnd = hwnd;
-  info.uId = 0;
   info.lpszText = text;
   const bool found = tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 1 &&
                      SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
@@ -121,15 +107,16 @@ void checkPaint() {
 void checkTimer() {
   ControlsForm form;
   form.Load();
-  form.timer.OnTimer = [&] { ++form.ticks; };
+  int ticks = 0;
+  form.timer.OnTimer = [&] { ++ticks; };
   form.timer.Interval = 50;
   form.timer.setEnabled(true);
-  expect(pumpUntil([&] { return form.ticks >= 2; }, std::chrono::seconds(2)),
+  expect(pumpUntil([&] { return ticks >= 2; }, std::chrono::seconds(2)),
          "a form's timer did not fire twice in 2 s");
   form.timer.setEnabled(false);
-  const int stopped = form.ticks;
+  const int stopped = ticks;
   pumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  expect(form.ticks == stopped, "a disabled timer still fires");
+  expect(ticks == stopped, "a disabled timer still fires");
 }
 
 // What the open menu held, seen from inside its loop; the first icon's pixel (0, 0) is magenta

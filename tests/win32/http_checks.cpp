@@ -2,7 +2,6 @@
 // the port refuses before MSXML sees them.
 #include <winsock2.h>
 
-#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -76,12 +75,7 @@ std::vector<int> exchange(http::Request& r, const std::string& url) {
   });
   r.open("POST", url, true);
   r.send(kBody);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while ((states.empty() || states.back() != 4) && std::chrono::steady_clock::now() < deadline) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(1);
-  }
+  pumpUntil([&] { return !states.empty() && states.back() == 4; }, std::chrono::seconds(10));
   expect(!elsewhere, url + ": a state was announced on another thread");
   r.setOnReadyStateChange({});
   return states;

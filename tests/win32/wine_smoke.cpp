@@ -30,6 +30,16 @@ BoundaryCatches::~BoundaryCatches() {
   g_counting = nullptr;
 }
 
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  while (!done() && std::chrono::steady_clock::now() < until) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+  return done();
+}
+
 }  // namespace smoke
 
 namespace {
