@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "platform/error.h"
@@ -19,9 +20,10 @@ struct BoundaryCatches {
   int count = 0;
   BoundaryCatches();
   ~BoundaryCatches();
-  BoundaryCatches(const BoundaryCatches&) = delete;
-  BoundaryCatches& operator=(const BoundaryCatches&) = delete;
 };
+
+// Runs this thread's message queue until done() or the wait is over; done() at the end.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait);
 
 // Runs body; a platform error escaping it is a failure of what.
 template <class Body>
@@ -42,24 +44,25 @@ inline void runEach(std::initializer_list<Check> checks) {
   for (const Check& c : checks) attempt(c.name, c.run);
 }
 
-// Runs this thread's message queue until done() or the wait is over; done() at the end.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait);
-
 inline constexpr std::int32_t kAnyFailure = 0;
 
-// Body must raise number (any failing HRESULT for kAnyFailure).
+// Body must raise number (any failing HRESULT for kAnyFailure); answers what it raised.
 template <class Body>
-void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
+std::optional<platform::Error> expectRaise(std::int32_t number, const std::string& what,
+                                           Body&& body) {
   try {
     body();
-    expect(false, what + " did not raise");
   } catch (const platform::Error& e) {
     const bool ok = number == kAnyFailure ? e.number < 0 : e.number == number;
     expect(ok,
            what + " raised " + std::to_string(e.number) + ", expected " + std::to_string(number));
+    return e;
   }
+  expect(false, what + " did not raise");
+  return std::nullopt;
 }
 
+// The groups, each run in a process of its own.
 void runPortChecks();
 void runHttpChecks();
 void runHtmlChecks();

@@ -1,6 +1,7 @@
 // What the checks play the browser and the page with.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -26,14 +27,42 @@ class Call {
   Call& number(long n) { return add(win32::Value(n), true); }
   Call& empty() { return add(win32::Value(), true); }
   // Post data comes behind a second reference; a navigation without it has Empty there.
-  Call& postData(const std::string& bytes);
+  Call& postData(const std::string& bytes) {
+    win32::Value data;
+    if (!bytes.empty()) {
+      data.get()->vt = VT_ARRAY | VT_UI1;
+      data.get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+      std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data.get()->parray->pvData));
+    }
+    return add(reference(held_.emplace_back(std::move(data)).get()), true);
+  }
   // Cancel by reference, as the browser asks for it.
-  Call& cancelling(bool initial);
-  HRESULT fire(IDispatch* sink, DISPID id);
+  Call& cancelling(bool initial) {
+    cancel = initial ? VARIANT_TRUE : VARIANT_FALSE;
+    win32::Value arg;
+    arg.get()->vt = VT_BYREF | VT_BOOL;
+    arg.get()->pboolVal = &cancel;
+    return add(std::move(arg), false);
+  }
+  HRESULT fire(IDispatch* sink, DISPID id) {
+    DISPPARAMS params{args_.data(), nullptr, static_cast<UINT>(args_.size()), 0};
+    win32::Value result;
+    return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
+                        nullptr, nullptr);
+  }
 
  private:
-  Call& add(win32::Value value, bool byReference);
-  Call& pass(const VARIANT& arg);
+  static win32::Value reference(VARIANT* to) {
+    win32::Value ref;
+    ref.get()->vt = VT_BYREF | VT_VARIANT;
+    ref.get()->pvarVal = to;
+    return ref;
+  }
+  Call& add(win32::Value value, bool byReference) {
+    VARIANT* held = held_.emplace_back(std::move(value)).get();
+    args_.insert(args_.begin(), byReference ? *reference(held).get() : *held);
+    return *this;
+  }
 
   std::deque<win32::Value> held_;  // stable addresses for the references
   std::vector<VARIANT> args_;

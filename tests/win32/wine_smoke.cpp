@@ -2,7 +2,6 @@
 // COM and window system. One group of checks a process, so that a crash in one cannot hide the
 // others: `wine_smoke --list` names the groups, `wine_smoke GROUP` runs one.
 #include <cstdio>
-#include <cstring>
 
 #include "check.h"
 #include "platform/com.h"
@@ -79,20 +78,16 @@ int main(int argc, char** argv) {
   SetUnhandledExceptionFilter(&reportCrash);
   // Unbuffered, so that what a group said before it crashed is not lost.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
-    for (const auto& g : kGroups) std::printf("%s\n", g.name);
-    return 0;
-  }
+  const std::string asked = argc == 2 ? argv[1] : "";
   for (const auto& g : kGroups) {
-    if (argc != 2 || std::strcmp(argv[1], g.name) != 0) continue;
-    if (FAILED(CoInitialize(nullptr))) {
-      std::printf("FAIL: CoInitialize\n");
-      return 1;
-    }
+    if (asked == "--list") std::printf("%s\n", g.name);
+    if (asked != g.name) continue;
+    if (!smoke::expect(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize")) return 1;
     smoke::attempt(g.name, g.run);
     CoUninitialize();
     return smoke::g_failures == 0 ? 0 : 1;
   }
+  if (asked == "--list") return 0;
   std::printf("usage: wine_smoke --list | wine_smoke GROUP\n");
   return 2;
 }
