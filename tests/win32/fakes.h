@@ -12,7 +12,7 @@ namespace smoke {
 
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
 // asks of its browser; given events (an IUnknown), it answers IConnectionPointContainer
-// through that object. Null when out of memory.
+// through that object.
 void* NewFakeBrowser(HWND window, void* events = nullptr);
 
 // One call through IDispatch::Invoke as the browser and the page make it: arguments added
