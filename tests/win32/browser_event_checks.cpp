@@ -5,7 +5,6 @@
 #include <olectl.h>
 
 #include "check.h"
-#include "fakes.h"
 #include "platform/browser.h"
 
 namespace smoke {

@@ -69,7 +69,7 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 
 }  // namespace
 
-// Declared in fakes.h, which this file cannot include: it is written against the C layout.
+// Declared in check.h, which this file cannot include: it is written against the C layout.
 namespace smoke {
 
 void* NewFakeBrowser(HWND window, void* events) {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "check.h"
-#include "fakes.h"
 #include "win32/html_impl.h"
 
 namespace smoke {
@@ -45,8 +44,6 @@ class FakeObject : public win32::Callback {
       case kAttachEvent:
         attachedTo = args[1].bstrVal;
         attached = com::Ptr<IDispatch>(args[0].pdispVal);
-        result->vt = VT_BOOL;
-        result->boolVal = VARIANT_TRUE;
         return S_OK;
       case kDetachEvent:
         if (attachedTo == args[1].bstrVal && attached.get() == args[0].pdispVal) {

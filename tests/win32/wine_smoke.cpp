@@ -8,10 +8,8 @@
 #include "platform/guard.h"
 
 namespace smoke {
-namespace {
+
 int g_failures = 0;
-BoundaryCatches* g_counting = nullptr;
-}  // namespace
 
 bool expect(bool ok, const std::string& what) {
   if (!ok) {
@@ -19,14 +17,6 @@ bool expect(bool ok, const std::string& what) {
     std::printf("FAIL: %s\n", what.c_str());
   }
   return ok;
-}
-
-BoundaryCatches::BoundaryCatches() {
-  g_counting = this;
-}
-
-BoundaryCatches::~BoundaryCatches() {
-  g_counting = nullptr;
 }
 
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
@@ -39,18 +29,15 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait
   return done();
 }
 
-}  // namespace smoke
-
 namespace {
 
 // The ports linked into this program have no error log to write to.
 void countAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
-  if (smoke::g_counting) {
-    ++smoke::g_counting->count;
+  if (BoundaryCatches::counting) {
+    ++BoundaryCatches::counting->count;
     return;
   }
-  smoke::expect(false,
-                std::string(entry) + " let error " + std::to_string(error.number) + " through");
+  expect(false, std::string(entry) + " let error " + std::to_string(error.number) + " through");
 }
 
 // Says what ended the process before it ends with the exception's code; without it Wine would
@@ -65,27 +52,29 @@ LONG WINAPI reportCrash(EXCEPTION_POINTERS* e) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-const smoke::Check kGroups[] = {
-    {"ports", smoke::runPortChecks},       {"http", smoke::runHttpChecks},
-    {"html", smoke::runHtmlChecks},        {"browser-events", smoke::runBrowserEventChecks},
-    {"controls", smoke::runControlChecks}, {"band", smoke::runBandChecks},
+const Check kGroups[] = {
+    {"ports", runPortChecks},       {"http", runHttpChecks},
+    {"html", runHtmlChecks},        {"browser-events", runBrowserEventChecks},
+    {"controls", runControlChecks}, {"band", runBandChecks},
 };
 
 }  // namespace
+}  // namespace smoke
 
 int main(int argc, char** argv) {
+  using namespace smoke;
   platform::setBoundaryReporter(&countAtBoundary);
   SetUnhandledExceptionFilter(&reportCrash);
   // Unbuffered, so that what a group said before it crashed is not lost.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const std::string asked = argc == 2 ? argv[1] : "";
-  for (const auto& g : kGroups) {
-    if (asked == "--list") std::printf("%s\n", g.name);
-    if (asked != g.name) continue;
-    if (!smoke::expect(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize")) return 1;
-    smoke::attempt(g.name, g.run);
+  for (const Check& group : kGroups) {
+    if (asked == "--list") std::printf("%s\n", group.name);
+    if (asked != group.name) continue;
+    if (!expect(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize")) return 1;
+    attempt(group.name, group.run);
     CoUninitialize();
-    return smoke::g_failures == 0 ? 0 : 1;
+    return g_failures == 0 ? 0 : 1;
   }
   if (asked == "--list") return 0;
   std::printf("usage: wine_smoke --list | wine_smoke GROUP\n");
