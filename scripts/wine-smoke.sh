@@ -40,16 +40,17 @@ build() {
 # Runs one group, cut off when it hangs; says how it ended. Wine passes on the low byte of a
 # Windows exit code, so a crash (0xC0000005...) shows as some status other than 0 and 1.
 run_group() {
-  local group="$1" output status=0 verdict
+  local group="$1" output status=0 verdict started
+  started=$(date +%s%N)
   output="$(timeout -k 5 "$group_seconds" "$wine" "$(windows_path "$smoke")" "$group" 2>&1)" ||
     status=$?
   case $status in
     0) verdict="passed" ;;
     1) verdict="FAILED" ;;
-    124 | 137) verdict="timed out after $group_seconds s (exit status $status)" ;;
-    *) verdict="crashed (exit status $status)" ;;
+    124 | 137) verdict="timed out after $group_seconds s, exit status $status" ;;
+    *) verdict="crashed, exit status $status" ;;
   esac
-  printf 'wine-smoke: %-15s %s\n' "$group" "$verdict"
+  printf 'wine-smoke: %-15s %s (%d ms)\n' "$group" "$verdict" $((($(date +%s%N) - started) / 1000000))
   [[ $status -eq 0 ]] && return 0
   printf '%s\n' "$output" | tr -d '\r' | grep -v -e '^\s*$' | sed 's/^/    /' || true
   return 1
@@ -60,9 +61,12 @@ run_group() {
 run_in_wine() {
   local dll_win groups group failed=0
   dll_win="$(windows_path "$dll")"
+  mkdir -p "$WINEPREFIX"
   "$wineserver" -p
-  timeout 120 "$wine" regsvr32 /s "$dll_win" || { echo "wine-smoke: regsvr32 could not register $dll_win"; return 1; }
-  if groups="$(timeout 60 "$wine" "$(windows_path "$smoke")" --list | tr -d '\r')" && [[ -n $groups ]]; then
+  if ! timeout 120 "$wine" regsvr32 /s "$dll_win"; then
+    echo "wine-smoke: regsvr32 could not register $dll_win"
+    failed=1
+  elif groups="$(timeout 60 "$wine" "$(windows_path "$smoke")" --list | tr -d '\r')" && [[ -n $groups ]]; then
     for group in $groups; do
       run_group "$group" || failed=$((failed + 1))
     done
@@ -85,6 +89,6 @@ fi
 command -v xvfb-run >/dev/null || fail "xvfb-run is not installed"
 build
 status=0
-xvfb-run -a "$0" --in-x 2>&1 | { grep -v -e '^X connection to' -e '^\s*$' || true; } || status=$?
+xvfb-run -a "$0" --in-x 2>&1 | { grep -v -e '^X connection to' -e '^wine: configuration in' -e '^\s*$' || true; } || status=$?
 [[ $status -eq 0 ]] || fail "FAILED: not every group passed under Wine"
 echo "wine-smoke: folverra.dll registered, created, sited and logged under Wine: all groups passed"
