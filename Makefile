@@ -17,8 +17,8 @@ build: deps
 run: build
 	@./build/release/folverra $(if $(ARGS),$(ARGS),open)
 
-# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows DLL
-# under Wine when Wine is there.
+# The whole suite, warnings as errors: the layering check and the tests under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the Windows DLL under Wine.
 test: test-unit test-wine
 
 test-unit: deps
@@ -26,8 +26,18 @@ test-unit: deps
 	@cmake --build --preset asan
 	@ctest --preset asan -j2
 
+# The DLL under Wine. Fails on one line when Wine, xvfb-run or MinGW is missing, unless
+# FOLVERRA_SKIP_WINE=1 says to skip it.
 test-wine: deps
-	@if [ -x $(WINE) ]; then bash scripts/wine-smoke.sh; else echo "wine not installed: skipping the DLL under Wine"; fi
+	@if [ "$$FOLVERRA_SKIP_WINE" = 1 ]; then echo "test-wine: skipped (FOLVERRA_SKIP_WINE=1)"; exit 0; fi; \
+	missing=""; \
+	[ -x $(WINE) ] || missing="$$missing, Wine ($(WINE))"; \
+	command -v xvfb-run >/dev/null || missing="$$missing, xvfb-run"; \
+	command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing="$$missing, MinGW (x86_64-w64-mingw32-g++-posix)"; \
+	if [ -n "$$missing" ]; then \
+	  echo "test-wine: missing $${missing#, }: install what is missing (make deps) or set FOLVERRA_SKIP_WINE=1 to skip" >&2; exit 1; \
+	fi; \
+	bash scripts/wine-smoke.sh
 
 bench: deps
 	@cmake --preset release >/dev/null

@@ -1,18 +1,35 @@
-// The smallest harness: one line per failed check, the exit code says whether all passed.
+// The smallest harness: one line per failed check, the exit code says whether all passed; and
+// what the checks play the browser and the page with.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/error.h"
+#include "win32/dispatch.h"
 
 namespace smoke {
 
 // Records a failure of what unless ok; returns ok.
 bool expect(bool ok, const std::string& what);
-int failures();
-// While counter is set, errors caught at an entry point's boundary add to it; otherwise each
-// is a failure.
-void countBoundaryCatches(int* counter);
+
+// While one lives, errors caught at an entry point's boundary are counted; otherwise each is a
+// failure.
+struct BoundaryCatches {
+  inline static BoundaryCatches* counting = nullptr;
+  int count = 0;
+  BoundaryCatches() { counting = this; }
+  ~BoundaryCatches() { counting = nullptr; }
+};
+
+// Runs this thread's message queue until done() or the wait is over; done() at the end.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait);
 
 // Runs body; a platform error escaping it is a failure of what.
 template <class Body>
@@ -24,26 +41,97 @@ void attempt(const std::string& what, Body&& body) {
   }
 }
 
+struct Check {
+  const char* name;
+  void (*run)();
+};
+
+inline void runEach(std::initializer_list<Check> checks) {
+  for (const Check& c : checks) attempt(c.name, c.run);
+}
+
 inline constexpr std::int32_t kAnyFailure = 0;
 
-// Body must raise number (any failing HRESULT for kAnyFailure).
+// Body must raise number (any failing HRESULT for kAnyFailure); answers what it raised.
 template <class Body>
-void expectRaise(std::int32_t number, const std::string& what, Body&& body) {
+std::optional<platform::Error> expectRaise(std::int32_t number, const std::string& what,
+                                           Body&& body) {
   try {
     body();
-    expect(false, what + " did not raise");
   } catch (const platform::Error& e) {
     const bool ok = number == kAnyFailure ? e.number < 0 : e.number == number;
     expect(ok,
            what + " raised " + std::to_string(e.number) + ", expected " + std::to_string(number));
+    return e;
   }
+  expect(false, what + " did not raise");
+  return std::nullopt;
 }
 
+// A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
+// asks of its browser; given events (an IUnknown), it answers IConnectionPointContainer
+// through that object.
+void* NewFakeBrowser(HWND window, void* events = nullptr);
+
+// One call through IDispatch::Invoke as the browser and the page make it: arguments added
+// first to last and passed last to first, references pointing at what the call holds.
+class Call {
+ public:
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+
+  Call& object(IDispatch* p) { return add(win32::Value(com::Ptr<IDispatch>(p)), false); }
+  Call& flag(bool value) { return add(win32::Value::flag(value), false); }
+  Call& text(const std::string& utf8) { return add(win32::Value(utf8), true); }
+  Call& number(long n) { return add(win32::Value(n), true); }
+  Call& empty() { return add(win32::Value(), true); }
+  // Post data comes behind a second reference; a navigation without it has Empty there.
+  Call& postData(const std::string& bytes) {
+    win32::Value data;
+    if (!bytes.empty()) {
+      data.get()->vt = VT_ARRAY | VT_UI1;
+      data.get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+      std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data.get()->parray->pvData));
+    }
+    return add(reference(held_.emplace_back(std::move(data)).get()), true);
+  }
+  // Cancel by reference, as the browser asks for it.
+  Call& cancelling(bool initial) {
+    cancel = initial ? VARIANT_TRUE : VARIANT_FALSE;
+    win32::Value arg;
+    arg.get()->vt = VT_BYREF | VT_BOOL;
+    arg.get()->pboolVal = &cancel;
+    return add(std::move(arg), false);
+  }
+  HRESULT fire(IDispatch* sink, DISPID id) {
+    DISPPARAMS params{args_.data(), nullptr, static_cast<UINT>(args_.size()), 0};
+    win32::Value result;
+    return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
+                        nullptr, nullptr);
+  }
+
+ private:
+  static win32::Value reference(VARIANT* to) {
+    win32::Value ref;
+    ref.get()->vt = VT_BYREF | VT_VARIANT;
+    ref.get()->pvarVal = to;
+    return ref;
+  }
+  Call& add(win32::Value value, bool byReference) {
+    VARIANT* held = held_.emplace_back(std::move(value)).get();
+    args_.insert(args_.begin(), byReference ? *reference(held).get() : *held);
+    return *this;
+  }
+
+  std::deque<win32::Value> held_;  // stable addresses for the references
+  std::vector<VARIANT> args_;
+};
+
+// The groups, each run in a process of its own.
 void runPortChecks();
 void runHttpChecks();
 void runHtmlChecks();
 void runBrowserEventChecks();
 void runControlChecks();
-void runBandChecks(const std::string& moduleFolder);
+void runBandChecks();
 
 }  // namespace smoke

@@ -1,6 +1,6 @@
 // The controls on the real window system: compiled-in art, painting and tool tips, timers, the
 // popup menu.
-#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -23,35 +23,26 @@ class ControlsForm : public ui::Form {
  public:
   ui::Image art{*this};
   ui::Timer timer{*this};
-  int ticks = 0;
 
  protected:
   std::string formName() const override { return "FolverraSmokeControls"; }
 };
 
-// Pumps this thread's queue until done() or the wait is over; done() at the end.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
-  const auto until = std::chrono::steady_clock::now() + wait;
-  while (!done() && std::chrono::steady_clock::now() < until) {
-    MSG msg;
-    while (ui::PeekMessage(&msg)) ui::DispatchMessage(&msg);
-    Sleep(10);
-  }
-  return done();
+// Has the whole window painted again; false when it was not within a second.
+bool repaint(HWND hwnd) {
+  ui::InvalidateRect(hwnd);
+  return pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::seconds(1));
 }
 
 void checkArt() {
-  const struct {
-    const char* name;
-    long width, height;
-  } sizes[] = {{"clip_button", 24, 25}, {"menu_arrow", 8, 25}, {"menu_home", 16, 16}};
-  for (const auto& s : sizes) {
-    const ui::Picture p = ui::LoadArt(s.name);
-    expect(ui::PictureWidth(p) == s.width && ui::PictureHeight(p) == s.height,
-           std::string(s.name) + " is " + std::to_string(ui::PictureWidth(p)) + " x " +
-               std::to_string(ui::PictureHeight(p)));
+  const std::pair<const char*, const char*> sizes[] = {
+      {"clip_button", "24x25"}, {"menu_arrow", "8x25"}, {"menu_home", "16x16"}};
+  for (const auto& [name, size] : sizes) {
+    const ui::Picture p = ui::LoadArt(name);
+    const auto got =
+        std::to_string(ui::PictureWidth(p)) + "x" + std::to_string(ui::PictureHeight(p));
+    expect(got == size, std::string(name) + " is " + got);
   }
-
   const auto good = ui::ArtBytes("clip_button");
   const struct {
     const char* what;
@@ -85,10 +76,7 @@ void checkPaint() {
   form.art.Width = 48;
   form.art.Height = 50;
   form.Show();
-  ui::InvalidateRect(hwnd);
-  expect(pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); },
-                   std::chrono::milliseconds(1000)),
-         "WM_PAINT does not validate the form's window");
+  expect(repaint(hwnd), "WM_PAINT does not validate the form's window");
   HDC dc = GetDC(hwnd);
   const COLORREF outline = GetPixel(dc, 10 + 2 * 9, 20 + 2 * 4);
   const COLORREF background = GetPixel(dc, 10, 20);
@@ -99,22 +87,19 @@ void checkPaint() {
   // Painting also puts the tool tips where the controls are; a hidden control has none.
   form.art.ToolTipText = "Clip";
   form.art.Left = 30;
-  ui::InvalidateRect(hwnd);
-  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  repaint(hwnd);
   HWND tip = static_cast<HWND>(GetPropW(hwnd, L"FolverraToolTips"));
   wchar_t text[16] = {};
   TOOLINFOW info{};
   info.cbSize = sizeof info;
   info.hwnd = hwnd;
-  info.uId = 0;
   info.lpszText = text;
   const bool found = tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 1 &&
                      SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
   expect(found && std::wstring(text) == L"Clip" && info.rect.left == 30 && info.rect.right == 78,
          "the control's tool tip is missing or not over the control");
   form.art.Visible = false;
-  ui::InvalidateRect(hwnd);
-  pumpUntil([&] { return !GetUpdateRect(hwnd, nullptr, FALSE); }, std::chrono::milliseconds(1000));
+  repaint(hwnd);
   expect(tip && SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) == 0,
          "a hidden control keeps its tool tip");
 }
@@ -122,40 +107,37 @@ void checkPaint() {
 void checkTimer() {
   ControlsForm form;
   form.Load();
-  form.timer.OnTimer = [&] { ++form.ticks; };
+  int ticks = 0;
+  form.timer.OnTimer = [&] { ++ticks; };
   form.timer.Interval = 50;
   form.timer.setEnabled(true);
-  expect(pumpUntil([&] { return form.ticks >= 2; }, std::chrono::seconds(2)),
+  expect(pumpUntil([&] { return ticks >= 2; }, std::chrono::seconds(2)),
          "a form's timer did not fire twice in 2 s");
   form.timer.setEnabled(false);
-  const int stopped = form.ticks;
+  const int stopped = ticks;
   pumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  expect(form.ticks == stopped, "a disabled timer still fires");
+  expect(ticks == stopped, "a disabled timer still fires");
 }
 
-// What the open menu held, seen from inside its loop; the first icon's pixel (0, 0) is magenta
-// in the art, (7, 1) red.
-struct SeenMenu {
-  int topItems = -1, subItems = -1;
-  std::uint32_t corner = 1, roof = 0;
-} g_seen;
+// What the open menu held, seen from inside its loop: its items, its submenu's, and its first
+// icon's pixels (0, 0), magenta in the art and so transparent, and (7, 1), an opaque red.
+std::string g_seen;
 
 void CALLBACK closeMenu(HWND, UINT, UINT_PTR, DWORD) {
-  if (HWND popup = FindWindowW(L"#32768", nullptr)) {
-    auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-    g_seen.topItems = GetMenuItemCount(menu);
-    g_seen.subItems = GetMenuItemCount(GetSubMenu(menu, 2));
-    MENUITEMINFOW mii{};
-    mii.cbSize = sizeof mii;
-    mii.fMask = MIIM_BITMAP;
-    DIBSECTION dib{};
-    if (GetMenuItemInfoW(menu, 0, TRUE, &mii) &&
-        GetObjectW(mii.hbmpItem, sizeof dib, &dib) == sizeof dib) {
-      const auto* pixels = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
-      g_seen.corner = pixels[0];
-      g_seen.roof = pixels[16 + 7];
-    }
-  }
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  MENUITEMINFOW mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_BITMAP;
+  DIBSECTION dib{};
+  const bool icon = GetMenuItemInfoW(menu, 0, TRUE, &mii) &&
+                    GetObjectW(mii.hbmpItem, sizeof dib, &dib) == sizeof dib;
+  const auto* pixels = icon ? static_cast<const std::uint32_t*>(dib.dsBm.bmBits) : nullptr;
+  char seen[100];
+  std::snprintf(seen, sizeof seen, "%d items, %d in the submenu, icon pixels %08X %08X",
+                GetMenuItemCount(menu), GetMenuItemCount(GetSubMenu(menu, 2)),
+                pixels ? pixels[0] : 1u, pixels ? pixels[16 + 7] : 0u);
+  g_seen = seen;
   EndMenu();
 }
 
@@ -179,25 +161,22 @@ void checkMenuDismissed() {
   add("More", 0, -1).checked = true;
   add("Help", 3, 1);
   add("Off", 5, -1).enabled = false;
-  g_seen = {};
+  g_seen.clear();
   const UINT_PTR closer = SetTimer(nullptr, 0, 200, closeMenu);
   const long chosen = ui::TrackPopupMenu(form.hWnd(), items, &images, POINT{20, 20});
   KillTimer(nullptr, closer);
   expect(chosen == 0, "a dismissed menu chose item " + std::to_string(chosen));
-  expect(g_seen.topItems == 4 && g_seen.subItems == 1,
-         "the menu showed " + std::to_string(g_seen.topItems) + " items, its submenu " +
-             std::to_string(g_seen.subItems));
-  expect(g_seen.corner == 0 && g_seen.roof == 0xFFC83C32,
-         "a menu icon's magenta is not transparent or its colours are not opaque");
+  expect(g_seen == "4 items, 1 in the submenu, icon pixels 00000000 FFC83C32",
+         "the open menu held " + g_seen);
 }
 
 }  // namespace
 
 void runControlChecks() {
-  attempt("art", checkArt);
-  attempt("paint", checkPaint);
-  attempt("timer", checkTimer);
-  attempt("menu", checkMenuDismissed);
+  runEach({{"art", checkArt},
+           {"paint", checkPaint},
+           {"timer", checkTimer},
+           {"menu", checkMenuDismissed}});
 }
 
 }  // namespace smoke

@@ -1,14 +1,11 @@
 // A browser object for hosts where the real one cannot run: IWebBrowser2 answering only what
-// the band asks of its browser at siting, and its events through an object of the check's. Written
-// against the C layout of the interface so that the many members it does not need share one stub.
+// the band asks of its browser at siting, and its events through an object of the check's.
+// Written against the C layout of the interface so that the many members it does not need
+// share one stub.
 #define CINTERFACE
 #define COBJMACROS
 #include <windows.h>
 #include <exdisp.h>
-
-#include <new>
-
-#include "fake_browser.h"
 
 namespace {
 
@@ -29,30 +26,26 @@ HRESULT STDMETHODCALLTYPE notImplemented() {
   return E_NOTIMPL;
 }
 
-bool answers(REFIID riid) {
-  return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-         IsEqualIID(riid, IID_IWebBrowser) || IsEqualIID(riid, IID_IWebBrowserApp) ||
-         IsEqualIID(riid, IID_IWebBrowser2);
-}
-
 ULONG STDMETHODCALLTYPE addRef(IWebBrowser2* object) {
   return static_cast<ULONG>(InterlockedIncrement(&self(object)->refs));
 }
 
 ULONG STDMETHODCALLTYPE release(IWebBrowser2* object) {
   const LONG refs = InterlockedDecrement(&self(object)->refs);
-  if (refs != 0) return static_cast<ULONG>(refs);
-  if (self(object)->events) IUnknown_Release(self(object)->events);
-  delete self(object);
+  if (refs == 0 && self(object)->events) IUnknown_Release(self(object)->events);
+  if (refs == 0) delete self(object);
   return static_cast<ULONG>(refs);
 }
 
 HRESULT STDMETHODCALLTYPE queryInterface(IWebBrowser2* object, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
   IUnknown* events = self(object)->events;
   if (events && IsEqualIID(riid, IID_IConnectionPointContainer))
     return IUnknown_QueryInterface(events, riid, ppv);
-  *ppv = answers(riid) ? object : nullptr;
+  const IID* answered[] = {&IID_IUnknown, &IID_IDispatch, &IID_IWebBrowser, &IID_IWebBrowserApp,
+                           &IID_IWebBrowser2};
+  *ppv = nullptr;
+  for (const IID* iid : answered)
+    if (IsEqualIID(riid, *iid)) *ppv = object;
   if (!*ppv) return E_NOINTERFACE;
   addRef(object);
   return S_OK;
@@ -76,9 +69,11 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 
 }  // namespace
 
+// Declared in check.h, which this file cannot include: it is written against the C layout.
+namespace smoke {
+
 void* NewFakeBrowser(HWND window, void* events) {
-  auto* browser = new (std::nothrow) FakeBrowser{};
-  if (!browser) return nullptr;
+  auto* browser = new FakeBrowser{{}, {}, 1, window, static_cast<IUnknown*>(events)};
   auto** slots = reinterpret_cast<void**>(&browser->table);
   for (size_t i = 0; i < sizeof browser->table / sizeof(void*); ++i)
     slots[i] = reinterpret_cast<void*>(&notImplemented);
@@ -89,9 +84,8 @@ void* NewFakeBrowser(HWND window, void* events) {
   browser->table.get_HWND = hwndOf;
   browser->table.get_LocationURL = location;
   browser->object.lpVtbl = &browser->table;
-  browser->refs = 1;
-  browser->window = window;
-  browser->events = static_cast<IUnknown*>(events);
   if (browser->events) IUnknown_AddRef(browser->events);
   return &browser->object;
 }
+
+}  // namespace smoke

@@ -1,5 +1,6 @@
 // The Windows ports against the real system libraries: what the system relies on and the
 // headless platform can only imitate.
+#include <cctype>
 #include <fstream>
 #include <thread>
 
@@ -21,9 +22,7 @@ void checkGuids() {
   const std::string text = "{EB0FE172-1A3A-11D0-89B3-00A0C90A90AC}";
   expect(com::guidToString(IID_IDeskBand) == text,
          "guidToString gave " + com::guidToString(IID_IDeskBand));
-  attempt("CLSIDFromString", [&] {
-    expect(com::CLSIDFromString(text) == IID_IDeskBand, "CLSIDFromString does not round-trip");
-  });
+  expect(com::CLSIDFromString(text) == IID_IDeskBand, "CLSIDFromString does not round-trip");
   expectRaise(CO_E_CLASSSTRING, "CLSIDFromString of junk", [] { com::CLSIDFromString("junk"); });
   expectRaise(CO_E_CLASSSTRING, "CLSIDFromProgID of an unknown class",
               [] { com::CLSIDFromProgID("Folverra.NoSuchClass"); });
@@ -68,15 +67,10 @@ void checkXmlFile() {
 }
 
 void checkSystemText() {
-  const std::string now = sys::LocalTimeText();
-  const struct {
-    std::size_t at;
-    char c;
-  } separators[] = {{4, '-'}, {7, '-'}, {10, ' '}, {13, ':'}, {16, ':'}};
-  for (const auto& s : separators)
-    expect(now.size() == 19 && now[s.at] == s.c, "LocalTimeText '" + now + "' is malformed");
+  std::string now = sys::LocalTimeText();
+  for (char& c : now) c = std::isdigit(static_cast<unsigned char>(c)) ? 'd' : c;
+  expect(now == "dddd-dd-dd dd:dd:dd", "LocalTimeText has the shape '" + now + "'");
   expect(sys::FileStamp() != sys::FileStamp(), "two FileStamps are equal");
-  expect(sys::PathIn("C:\\a", "b.xml") == "C:\\a\\b.xml", "PathIn does not join with \\");
   expect(sys::FileExists(sys::PathIn(sys::ModuleFolder(), "wine_smoke.exe")),
          "ModuleFolder '" + sys::ModuleFolder() + "' does not hold this program");
   expect(sys::TwipsPerPixelX() == 15 && sys::TwipsPerPixelY() == 15,
@@ -84,6 +78,7 @@ void checkSystemText() {
   SetEnvironmentVariableW(L"FOLVERRA_SMOKE", L"\u00e9");
   expect(sys::Environ("FOLVERRA_SMOKE") == "\xC3\xA9" && !sys::Environ("FOLVERRA_SMOKE_NONE"),
          "Environ does not read the environment");
+  SetEnvironmentVariableW(L"FOLVERRA_SMOKE", nullptr);
 }
 
 void checkReplaceFile() {
@@ -121,16 +116,12 @@ void checkFileLock() {
 }  // namespace
 
 void runPortChecks() {
-  const struct {
-    const char* name;
-    void (*run)();
-  } groups[] = {{"guids", checkGuids},
-                {"xpath", checkXPath},
-                {"xml files", checkXmlFile},
-                {"system text", checkSystemText},
-                {"replace file", checkReplaceFile},
-                {"file lock", checkFileLock}};
-  for (const auto& g : groups) attempt(g.name, g.run);
+  runEach({{"guids", checkGuids},
+           {"xpath", checkXPath},
+           {"xml files", checkXmlFile},
+           {"system text", checkSystemText},
+           {"replace file", checkReplaceFile},
+           {"file lock", checkFileLock}});
 }
 
 }  // namespace smoke

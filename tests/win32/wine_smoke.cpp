@@ -1,5 +1,6 @@
 // Drives folverra.dll as the browser would, through the class registry, on a real (or Wine's)
-// COM and window system. Argument: the folder of the registered DLL.
+// COM and window system. One group of checks a process, so that a crash in one cannot hide the
+// others: `wine_smoke --list` names the groups, `wine_smoke GROUP` runs one.
 #include <cstdio>
 
 #include "check.h"
@@ -7,10 +8,8 @@
 #include "runtime/guard.h"
 
 namespace smoke {
-namespace {
+
 int g_failures = 0;
-int* g_boundaryCatches = nullptr;
-}  // namespace
 
 bool expect(bool ok, const std::string& what) {
   if (!ok) {
@@ -20,47 +19,64 @@ bool expect(bool ok, const std::string& what) {
   return ok;
 }
 
-int failures() {
-  return g_failures;
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  while (!done() && std::chrono::steady_clock::now() < until) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+  return done();
 }
-
-void countBoundaryCatches(int* counter) {
-  g_boundaryCatches = counter;
-}
-
-}  // namespace smoke
 
 namespace {
 
 // The ports linked into this program have no error log to write to.
 void countAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
-  if (smoke::g_boundaryCatches) {
-    ++*smoke::g_boundaryCatches;
+  if (BoundaryCatches::counting) {
+    ++BoundaryCatches::counting->count;
     return;
   }
-  smoke::expect(false,
-                std::string(entry) + " let error " + std::to_string(error.number) + " through");
+  expect(false, std::string(entry) + " let error " + std::to_string(error.number) + " through");
 }
 
+// Says what ended the process before it ends with the exception's code; without it Wine would
+// start its debugger. Written straight to the handle: the crash may hold the C runtime's locks.
+LONG WINAPI reportCrash(EXCEPTION_POINTERS* e) {
+  char line[80];
+  const int n =
+      std::snprintf(line, sizeof line, "crashed: exception 0x%08lX at %p\n",
+                    e->ExceptionRecord->ExceptionCode, e->ExceptionRecord->ExceptionAddress);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(n), &written, nullptr);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+const Check kGroups[] = {
+    {"ports", runPortChecks},       {"http", runHttpChecks},
+    {"html", runHtmlChecks},        {"browser-events", runBrowserEventChecks},
+    {"controls", runControlChecks}, {"band", runBandChecks},
+};
+
 }  // namespace
+}  // namespace smoke
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::printf("usage: wine_smoke <folder of folverra.dll>\n");
-    return 2;
-  }
+  using namespace smoke;
   platform::setBoundaryReporter(&countAtBoundary);
-  if (FAILED(CoInitialize(nullptr))) {
-    std::printf("FAIL: CoInitialize\n");
-    return 1;
+  SetUnhandledExceptionFilter(&reportCrash);
+  // Unbuffered, so that what a group said before it crashed is not lost.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  const std::string asked = argc == 2 ? argv[1] : "";
+  for (const Check& group : kGroups) {
+    if (asked == "--list") std::printf("%s\n", group.name);
+    if (asked != group.name) continue;
+    if (!expect(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize")) return 1;
+    attempt(group.name, group.run);
+    CoUninitialize();
+    return g_failures == 0 ? 0 : 1;
   }
-  smoke::runPortChecks();
-  smoke::runHttpChecks();
-  smoke::runHtmlChecks();
-  smoke::runBrowserEventChecks();
-  smoke::runControlChecks();
-  smoke::runBandChecks(argv[1]);
-  CoUninitialize();
-  std::fflush(stdout);
-  return smoke::failures() == 0 ? 0 : 1;
+  if (asked == "--list") return 0;
+  std::printf("usage: wine_smoke --list | wine_smoke GROUP\n");
+  return 2;
 }
