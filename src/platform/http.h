@@ -7,18 +7,17 @@
 #include <memory>
 #include <string>
 
+#include "platform/handle.h"
+
 namespace http {
 
-class Request {
+struct RequestImpl;  // what a platform keeps behind a request
+
+class Request : public platform::Handle<RequestImpl> {
  public:
-  struct Impl;
-  Request() = default;
-  explicit Request(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  using Handle::Handle;
   // A new request object (readyState 0).
   static Request Create();
-
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
 
   // Called on every state change, on the opening thread (the request's onreadystatechange,
   // which calls its handler's default member).
@@ -34,10 +33,6 @@ class Request {
   long status() const;
   std::string statusText() const;
   std::string responseText() const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
 }  // namespace http

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "platform/handle.h"
 #include "platform/wintypes.h"
 
 namespace ui {
@@ -10,19 +11,13 @@ namespace ui {
 constexpr int PICTYPE_BITMAP = 1;
 constexpr int PICTYPE_ICON = 3;
 
-class Picture {
+struct PictureImpl;  // what a platform keeps behind a picture
+
+class Picture : public platform::Handle<PictureImpl> {
  public:
-  struct Impl;
-  Picture() = default;
-  explicit Picture(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
+  using Handle::Handle;
   int type() const;
   HANDLE handle() const;
-  const std::shared_ptr<Impl>& impl() const { return impl_; }
-
- private:
-  std::shared_ptr<Impl> impl_;
 };
 
 // OleCreatePictureIndirect with a PICTDESC of the given type and handle; own passes the
