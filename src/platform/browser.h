@@ -1,5 +1,9 @@
 // The browser port: the browser window object (IWebBrowser2) as the system uses it, its events
 // (DWebBrowserEvents2), the process's browser windows (ShellWindows) and new browser windows.
+// A platform implements every member of DocumentObject and WebBrowser, their Impl types,
+// identical() for browsers, ShellWindows and NewWindow; the system implements Events. No
+// member answers a status; failures raise: 91 for a member of Nothing, 70 for the document of
+// another origin's frame, the browser's failing HRESULT otherwise (a closed window's too).
 #pragma once
 
 #include <memory>

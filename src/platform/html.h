@@ -1,7 +1,11 @@
 // The html port: the browser's HTML object model as the toolbar uses it (documents, windows,
-// elements, styles, events, text ranges, the selection, location). Handles are small values;
-// an empty one is Nothing, and using a member of Nothing raises run-time error 91. Every
-// member behaves as the original object model did where the toolbar looks, quirks included.
+// elements, styles, events, text ranges, the selection, location). Every member behaves as the
+// original object model did where the toolbar looks, quirks included.
+// A platform implements every member declared here without a body, the Impl types behind the
+// handles and identical() for nodes and windows. No member answers a status; failures raise:
+// 91 for a member of Nothing, 70 for the document of another origin's frame, 438 for a member
+// the object lacks, 5 for an unusable argument, and the object model's HRESULT for a call it
+// refuses.
 #pragma once
 
 #include <functional>

@@ -1,4 +1,7 @@
-// Picture objects (IPicture / IPictureDisp) made from a bitmap or icon handle.
+// The picture port: picture objects (IPicture / IPictureDisp) made from a bitmap or icon
+// handle. A platform implements every member, the Impl type and OleCreatePictureIndirect.
+// No member answers a status; failures raise: 91 for a member of Nothing, the failing HRESULT
+// otherwise (E_INVALIDARG for a picture type other than a bitmap or an icon).
 #pragma once
 
 #include <memory>

@@ -1,5 +1,8 @@
-// The xml port: the part of the MSXML 3 DOM the system uses. Handles are small values; an
-// empty one is Nothing and raises run-time error 91 when used.
+// The xml port: the part of the MSXML 3 DOM the system uses.
+// A platform implements every member, the Impl types behind the handles and identical() for
+// nodes. Statuses: Document::load and loadXML answer false, as MSXML's do. Everything else
+// raises: 91 for a member of Nothing, the DOM's HRESULT for a call it refuses, an error for a
+// bad XPath expression.
 #pragma once
 
 #include <memory>
