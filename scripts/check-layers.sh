@@ -4,7 +4,7 @@
 #   system   src/band toolbar page clip dialogs  include the ports and the system
 #   headless src/headless, win32 src/win32       include the ports and their own platform
 # The command (src/cli) and the tools sit on top and may include any layer. System code never
-# reaches a handle's implementation (platform/implementation.h) and, like the ports, includes
+# reaches a handle's implementation (runtime/implementation.h) and, like the ports, includes
 # no library of a platform (only the standard library, and on Windows the ports' SDK types).
 # Usage: check-layers.sh [ROOT]; exit 1 when anything crosses.
 set -euo pipefail
@@ -58,7 +58,7 @@ while IFS= read -r file; do
       top="${header%%/*}"
       if [[ "$folders" != *" $top "* ]]; then
         echo "$file:$lineno: $layer code includes \"$header\" from another layer"
-      elif [[ "$layer" == system && "$header" == platform/implementation.h ]]; then
+      elif [[ "$layer" == system && "$header" == runtime/implementation.h ]]; then
         echo "$file:$lineno: system code reaches a handle's implementation through \"$header\""
       else
         continue

@@ -275,31 +275,31 @@ HWND BrowserWindow::bandWindow() const {
 
 // Events
 
-}  // namespace headless
+namespace {
 
-struct browser::EventsConnection::Impl {
-  Impl(std::weak_ptr<headless::EventSinks> s, browser::Events* e) : sinks(std::move(s)), sink(e) {}
-  Impl(const Impl&) = delete;
-  Impl& operator=(const Impl&) = delete;
-  ~Impl() {
+// A connected sink; destroyed with the last copy of its connection, it takes the sink out.
+struct Subscription {
+  Subscription(std::weak_ptr<EventSinks> s, browser::Events* e) : sinks(std::move(s)), sink(e) {}
+  Subscription(const Subscription&) = delete;
+  Subscription& operator=(const Subscription&) = delete;
+  ~Subscription() {
     auto s = sinks.lock();
     if (!s) return;
     std::lock_guard lock(s->mutex);
     std::erase(s->list, sink);
   }
-  std::weak_ptr<headless::EventSinks> sinks;
+  std::weak_ptr<EventSinks> sinks;
   browser::Events* sink;
 };
 
-namespace headless {
+}  // namespace
 
-browser::EventsConnection BrowserWindow::connect(browser::Events& sink) {
+platform::Connection BrowserWindow::connect(browser::Events& sink) {
   {
     std::lock_guard lock(sinks_->mutex);
     sinks_->list.push_back(&sink);
   }
-  return browser::EventsConnection(
-      std::make_shared<browser::EventsConnection::Impl>(sinks_, &sink));
+  return platform::Connection(std::make_shared<Subscription>(sinks_, &sink));
 }
 
 // A sink disconnected by an earlier one is skipped; a failing sink stops nothing.

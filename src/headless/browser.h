@@ -144,7 +144,7 @@ class BrowserWindow {
   void endThreadOnClose() { endThreadOnClose_ = true; }
 
   // Events (events sinks connected through the browser port).
-  browser::EventsConnection connect(browser::Events& sink);
+  platform::Connection connect(browser::Events& sink);
   void fire(const std::function<void(browser::Events&)>& event);
 
  private:

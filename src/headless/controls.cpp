@@ -11,7 +11,7 @@ namespace html {
 
 namespace dom = headless::dom;
 
-struct Control::Impl {
+struct ControlImpl {
   std::string typeName;
   // Property path -> the PARAM names that set it, in order of preference.
   std::vector<std::pair<std::string, std::vector<std::string>>> members;
@@ -56,12 +56,8 @@ std::string paramValue(dom::Node* object, std::string_view name) {
 
 }  // namespace
 
-Control::Impl& Control::self() const {
-  return platform::deref(impl_);
-}
-
 std::string Control::typeName() const {
-  return impl_ ? impl_->typeName : "Nothing";
+  return isNothing() ? "Nothing" : self().typeName;
 }
 
 std::string Control::get(const std::string& member) const {

@@ -262,7 +262,8 @@ bool isBlock(const Node* n) {
 }
 
 Node* nodeOf(const html::Node& h) {
-  return h.impl() ? h.impl()->node : nullptr;
+  const auto& held = platform::implementation(h);
+  return held ? held->node : nullptr;
 }
 
 }  // namespace headless::dom

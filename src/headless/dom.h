@@ -15,6 +15,7 @@
 
 #include "platform/html.h"
 #include "platform/wintypes.h"
+#include "runtime/implementation.h"
 
 namespace headless::dom {
 
@@ -199,8 +200,8 @@ struct EventInit {
 bool dispatch(Node* target, const std::string& type, const EventInit& init = {});
 // Fires "on" + type at a window (load, unload, resize, scroll).
 bool dispatchWindow(WindowData& window, const std::string& type);
-html::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
-                           html::Handler handler);
+platform::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
+                               html::Handler handler);
 
 // Resizes the document's viewport and fires the window's onresize (geometry.cpp).
 void setViewport(DocumentData& doc, long width, long height);
@@ -215,7 +216,7 @@ Node* nodeOf(const html::Node& handle);
 
 }  // namespace headless::dom
 
-struct html::Node::Impl {
+struct html::NodeImpl {
   std::shared_ptr<headless::dom::DocumentData> doc;
   headless::dom::Node* node = nullptr;
 };

@@ -91,17 +91,17 @@ bool dispatchWindow(WindowData& window, const std::string& type) {
   return notCancelled(*event);
 }
 
-html::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
-                           html::Handler handler) {
+// The connection is the handler itself: listeners only watch it, so dropping it unsubscribes.
+platform::Connection subscribe(std::vector<Listener>& listeners, const std::string& event,
+                               html::Handler handler) {
   if (!handler) platform::raise(platform::kInvalidCall);
   // Dropped connections leave expired entries; clearing them whenever the list reaches a power
   // of two bounds it by the live ones at a constant cost per subscription.
   if (std::has_single_bit(listeners.size()))
     std::erase_if(listeners, [](const Listener& l) { return l.handler.expired(); });
-  auto impl = std::make_shared<html::Connection::Impl>();
-  impl->handler = std::make_shared<html::Handler>(std::move(handler));
-  listeners.push_back({handlerName(event), impl->handler});
-  return html::Connection(std::move(impl));
+  auto held = std::make_shared<html::Handler>(std::move(handler));
+  listeners.push_back({handlerName(event), held});
+  return platform::Connection(std::move(held));
 }
 
 // scheme://host:port, the port filled in from the scheme when the address has none.
@@ -131,19 +131,15 @@ namespace html {
 
 namespace dom = headless::dom;
 
-Connection Element::on(const std::string& event, Handler handler) {
+platform::Connection Element::on(const std::string& event, Handler handler) {
   return dom::subscribe(self().node->listeners, event, std::move(handler));
 }
 
-Connection Document::on(const std::string& event, Handler handler) {
+platform::Connection Document::on(const std::string& event, Handler handler) {
   return dom::subscribe(self().node->listeners, event, std::move(handler));
 }
 
 // Event
-
-Event::Impl& Event::self() const {
-  return platform::deref(impl_);
-}
 
 std::string Event::type() const {
   return self().type;
@@ -181,13 +177,8 @@ void Event::setReturnValue(bool value) {
 
 // Window
 
-Window::Impl& Window::self() const {
-  return platform::deref(impl_);
-}
-
-bool Window::is(const Window& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->window == other.impl_->window;
+bool identical(const WindowImpl& a, const WindowImpl& b) {
+  return a.window == b.window;
 }
 
 Document Window::document() const {
@@ -243,7 +234,7 @@ std::string Window::userAgent() const {
   return self().window->userAgent;
 }
 
-Connection Window::on(const std::string& event, Handler handler) {
+platform::Connection Window::on(const std::string& event, Handler handler) {
   return dom::subscribe(self().window->listeners, event, std::move(handler));
 }
 

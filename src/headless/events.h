@@ -27,11 +27,7 @@ html::Window windowHandle(std::shared_ptr<WindowData> window,
 
 }  // namespace headless::dom
 
-struct html::Connection::Impl {
-  std::shared_ptr<html::Handler> handler;
-};
-
-struct html::Event::Impl {
+struct html::EventImpl {
   std::shared_ptr<headless::dom::DocumentData> doc;
   std::string type;
   headless::dom::EventInit init;
@@ -40,7 +36,7 @@ struct html::Event::Impl {
   std::optional<bool> returnValue;
 };
 
-struct html::Window::Impl {
+struct html::WindowImpl {
   std::shared_ptr<headless::dom::WindowData> window;
   std::optional<std::string> reachedFrom;
 };

@@ -39,17 +39,12 @@ long numberOf(const std::string& text) {
 
 // Node
 
-Node::Impl& Node::self() const {
-  return platform::deref(impl_);
-}
-
-bool Node::is(const Node& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->node == other.impl_->node;
+bool identical(const NodeImpl& a, const NodeImpl& b) {
+  return a.node == b.node;
 }
 
 std::string Node::typeName() const {
-  return impl_ ? dom::typeName(impl_->node) : "Nothing";
+  return isNothing() ? "Nothing" : dom::typeName(self().node);
 }
 
 int Node::nodeType() const {
@@ -124,23 +119,21 @@ Document Node::ownerDocument() const {
 }
 
 Element Node::asElement() const {
-  return impl_ && impl_->node->isElement() ? Element(impl_) : Element();
+  const auto& held = platform::implementation(*this);
+  return held && held->node->isElement() ? Element(held) : Element();
 }
 
 Document Node::asDocument() const {
-  return impl_ && impl_->node->kind == Kind::Document ? Document(impl_) : Document();
+  const auto& held = platform::implementation(*this);
+  return held && held->node->kind == Kind::Document ? Document(held) : Document();
 }
 
 // Style: the inline style of an element.
 
-struct Style::Impl {
+struct StyleImpl {
   std::shared_ptr<DocumentData> doc;
   dom::Node* node;
 };
-
-Style::Impl& Style::self() const {
-  return platform::deref(impl_);
-}
 
 std::string Style::get(const std::string& name) const {
   return dom::styleValue(self().node, dom::cssName(name));

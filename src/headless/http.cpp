@@ -119,7 +119,7 @@ Worker& worker() {
 }  // namespace
 
 // Touched only on the opening thread; the worker holds a reference but reads nothing.
-struct Request::Impl : std::enable_shared_from_this<Request::Impl> {
+struct RequestImpl : std::enable_shared_from_this<RequestImpl> {
   std::function<void()> handler;
   int state = 0;
   unsigned generation = 0;  // bumped by open and abort, so stale completions are ignored
@@ -172,10 +172,6 @@ struct Ticket {
 
 Request Request::Create() {
   return Request(std::make_shared<Impl>());
-}
-
-Request::Impl& Request::self() const {
-  return platform::deref(impl_);
 }
 
 void Request::setOnReadyStateChange(std::function<void()> handler) {

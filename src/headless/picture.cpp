@@ -4,10 +4,11 @@
 
 #include "platform/controls.h"
 #include "runtime/error.h"
+#include "runtime/implementation.h"
 
 namespace ui {
 
-struct Picture::Impl {
+struct PictureImpl {
   int type;
   HANDLE handle;
   long width = 0;
@@ -15,13 +16,11 @@ struct Picture::Impl {
 };
 
 int Picture::type() const {
-  if (!impl_) platform::raiseNothing();
-  return impl_->type;
+  return self().type;
 }
 
 HANDLE Picture::handle() const {
-  if (!impl_) platform::raiseNothing();
-  return impl_->handle;
+  return self().handle;
 }
 
 Picture OleCreatePictureIndirect(int pictureType, HANDLE handle, bool) {
@@ -70,13 +69,11 @@ Picture LoadBitmapFile(std::span<const std::uint8_t> bytes) {
 }
 
 long PictureWidth(const Picture& picture) {
-  if (!picture) platform::raiseNothing();
-  return picture.impl()->width;
+  return platform::deref(platform::implementation(picture)).width;
 }
 
 long PictureHeight(const Picture& picture) {
-  if (!picture) platform::raiseNothing();
-  return picture.impl()->height;
+  return platform::deref(platform::implementation(picture)).height;
 }
 
 }  // namespace ui

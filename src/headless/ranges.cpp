@@ -403,13 +403,15 @@ TextRange rangeHandle(std::shared_ptr<dom::DocumentData> doc, const dom::Range& 
   return TextRange(std::make_shared<TextRange::Impl>(TextRange::Impl{std::move(doc), r}));
 }
 
+// What a range handle holds, checked against the page as it is now.
+TextRangeImpl& live(TextRangeImpl& r) {
+  r.range = dom::checked(*r.doc, r.range);
+  return r;
+}
+
 }  // namespace
 
 // Selection
-
-Selection::Impl& Selection::self() const {
-  return platform::deref(impl_);
-}
 
 std::string Selection::type() const {
   const Impl& s = self();
@@ -435,21 +437,15 @@ Selection Document::selection() const {
 
 // TextRange
 
-TextRange::Impl& TextRange::self() const {
-  if (!impl_) platform::raiseNothing();
-  impl_->range = dom::checked(*impl_->doc, impl_->range);
-  return *impl_;
-}
-
 std::string TextRange::text() const {
-  return dom::copied(self().range, dom::innerText);
+  return dom::copied(live(self()).range, dom::innerText);
 }
 std::string TextRange::htmlText() const {
-  return dom::copied(self().range, dom::innerHTML);
+  return dom::copied(live(self()).range, dom::innerHTML);
 }
 
 std::vector<Rect> TextRange::getClientRects() const {
-  const Impl& r = self();
+  const Impl& r = live(self());
   dom::ensureLayout(*r.doc);
   dom::Lines lines{*r.doc, {}};
   dom::walkRange(r.range, lines);
@@ -474,12 +470,12 @@ long TextRange::boundingHeight() const {
 }
 
 TextRange TextRange::duplicate() const {
-  const Impl& r = self();
+  const Impl& r = live(self());
   return rangeHandle(r.doc, r.range);
 }
 
 long TextRange::moveEnd(const std::string& unit, long count) {
-  Impl& r = self();
+  Impl& r = live(self());
   if (!platform::equalsNoCase(unit, "character")) platform::raise(platform::kInvalidCall);
   if (count >= 0) return dom::forward(r.range.end, count);
   const long moved = dom::backward(r.range.end, -count);
@@ -489,17 +485,17 @@ long TextRange::moveEnd(const std::string& unit, long count) {
 }
 
 void TextRange::collapse(bool start) {
-  Impl& r = self();
+  Impl& r = live(self());
   r.range = dom::collapsedAt(dom::leanForward(start ? r.range.start : r.range.end));
 }
 
 void TextRange::pasteHTML(const std::string& markup) {
-  Impl& r = self();
+  Impl& r = live(self());
   r.range = dom::paste(*r.doc, r.range, markup);
 }
 
 Element TextRange::parentElement() const {
-  const Impl& r = self();
+  const Impl& r = live(self());
   dom::Node* n = dom::commonAncestor(r.range.start.node, r.range.end.node);
   while (n && !n->isElement()) n = n->parent;
   if (!n) n = dom::bodyOf(*r.doc);

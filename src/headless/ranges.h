@@ -29,12 +29,12 @@ bool clearSelection(DocumentData& doc);
 
 }  // namespace headless::dom
 
-struct html::Selection::Impl {
+struct html::SelectionImpl {
   headless::dom::DocumentData* doc = nullptr;  // the document owns its selection
   std::optional<headless::dom::Range> range;
 };
 
-struct html::TextRange::Impl {
+struct html::TextRangeImpl {
   std::shared_ptr<headless::dom::DocumentData> doc;
   headless::dom::Range range;
 };

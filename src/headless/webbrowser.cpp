@@ -11,28 +11,23 @@ namespace browser {
 using headless::BrowserWindow;
 using headless::Pane;
 
-struct DocumentObject::Impl {
+struct DocumentObjectImpl {
   std::string typeName;
   html::Document html;
 };
 
 std::string DocumentObject::typeName() const {
-  return impl_ ? impl_->typeName : "Nothing";
+  return isNothing() ? "Nothing" : self().typeName;
 }
 
 html::Document DocumentObject::html() const {
-  if (!impl_) platform::raiseNothing();
-  return impl_->html;
+  return self().html;
 }
 
-struct WebBrowser::Impl {
+struct WebBrowserImpl {
   com::Ptr<IUnknown> object;
   headless::BrowserObject* browser;
 };
-
-WebBrowser::Impl& WebBrowser::self() const {
-  return platform::deref(impl_);
-}
 
 namespace {
 
@@ -96,9 +91,8 @@ WebBrowser WebBrowser::FromUnknown(const com::Ptr<IUnknown>& object) {
   return WebBrowser(std::make_shared<Impl>(Impl{asBrowser, own.get()}));
 }
 
-bool WebBrowser::is(const WebBrowser& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->object.is(other.impl_->object);
+bool identical(const WebBrowserImpl& a, const WebBrowserImpl& b) {
+  return a.object.is(b.object);
 }
 
 com::Ptr<IUnknown> WebBrowser::unknown() const {
@@ -231,7 +225,7 @@ void WebBrowser::setHeight(long value) {
   });
 }
 
-EventsConnection WebBrowser::connect(Events& sink) const {
+platform::Connection WebBrowser::connect(Events& sink) const {
   return call(self(), [&](BrowserWindow& w, Pane&) { return w.connect(sink); });
 }
 

@@ -80,12 +80,12 @@ void print(std::ostream& out, pugi::xml_node n) {
 
 }  // namespace
 
-struct Node::Impl {
+struct NodeImpl {
   std::shared_ptr<DocData> data;
   pugi::xml_node node;
 };
 
-struct NodeList::Impl {
+struct NodeListImpl {
   std::shared_ptr<DocData> data;
   std::vector<pugi::xml_node> nodes;
 };
@@ -155,13 +155,8 @@ std::string collectText(const DocData& data, pugi::xml_node root) {
 
 }  // namespace
 
-Node::Impl& Node::self() const {
-  return platform::deref(impl_);
-}
-
-bool Node::is(const Node& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->node == other.impl_->node;
+bool identical(const NodeImpl& a, const NodeImpl& b) {
+  return a.node == b.node;
 }
 
 std::string Node::nodeName() const {
@@ -280,7 +275,7 @@ Node Node::cloneNode(bool deep) const {
   if (s.node.type() == pugi::node_document) {
     Document copy = Document::Create();
     if (deep) {
-      auto& data = copy.impl()->data;
+      auto& data = copy.self().data;
       for (pugi::xml_node c : s.node.children())
         if (!s.data->isLimbo(c)) data->doc.append_copy(c);
     }
@@ -345,14 +340,13 @@ Node Node::selectSingleNode(const std::string& xpath) const {
 }
 
 long NodeList::length() const {
-  if (!impl_) platform::raiseNothing();
-  return static_cast<long>(impl_->nodes.size());
+  return static_cast<long>(self().nodes.size());
 }
 
 Node NodeList::item(long index) const {
-  if (!impl_) platform::raiseNothing();
-  if (index < 0 || index >= static_cast<long>(impl_->nodes.size())) return Node();
-  return wrap(impl_->data, impl_->nodes[static_cast<std::size_t>(index)]);
+  const Impl& l = self();
+  if (index < 0 || index >= static_cast<long>(l.nodes.size())) return Node();
+  return wrap(l.data, l.nodes[static_cast<std::size_t>(index)]);
 }
 
 Document Document::Create() {

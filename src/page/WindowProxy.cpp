@@ -228,24 +228,24 @@ void WindowProxy::oWindow_WindowClosing(bool cancel) {
 
 void WindowProxy::holdWindow(const browser::WebBrowser& window) {
   oWindow = window;
-  windowConnection_ = window ? window.connect(windowEvents_) : browser::EventsConnection();
+  windowConnection_ = window ? window.connect(windowEvents_) : platform::Connection();
 }
 
 void WindowProxy::holdDocument(const html::Document& document) {
   oDocument = document;
   documentConnection_ = document ? oDocument.on("onreadystatechange",
                                                 handler(&WindowProxy::oDocument_onreadystatechange))
-                                 : html::Connection();
+                                 : platform::Connection();
 }
 
 void WindowProxy::holdDocumentWindow(const html::Window& window) {
   oDocumentWindow = window;
   loadConnection_ =
       window ? oDocumentWindow.on("onload", handler(&WindowProxy::oDocumentWindow_onload))
-             : html::Connection();
+             : platform::Connection();
   unloadConnection_ =
       window ? oDocumentWindow.on("onunload", handler(&WindowProxy::oDocumentWindow_onunload))
-             : html::Connection();
+             : platform::Connection();
 }
 
 void WindowProxy::Trace(const std::string& message) {

@@ -73,8 +73,8 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   VARIANT_BOOL bDocumentReady = 0;
 
   WindowEvents windowEvents_{*this};
-  browser::EventsConnection windowConnection_;
-  html::Connection documentConnection_;
-  html::Connection loadConnection_;
-  html::Connection unloadConnection_;
+  platform::Connection windowConnection_;
+  platform::Connection documentConnection_;
+  platform::Connection loadConnection_;
+  platform::Connection unloadConnection_;
 };

@@ -1,5 +1,9 @@
 // The browser port: the browser window object (IWebBrowser2) as the system uses it, its events
 // (DWebBrowserEvents2), the process's browser windows (ShellWindows) and new browser windows.
+// A platform implements every member of DocumentObject and WebBrowser, their Impl types,
+// identical() for browsers, ShellWindows and NewWindow; the system implements Events. No
+// member answers a status; failures raise: 91 for a member of Nothing, 70 for the document of
+// another origin's frame, the browser's failing HRESULT otherwise (a closed window's too).
 #pragma once
 
 #include <memory>
@@ -8,29 +12,31 @@
 
 #include "platform/com.h"
 #include "platform/html.h"
+#include "runtime/connection.h"
+#include "runtime/handle.h"
 
 namespace browser {
 
 class WebBrowser;
 
+// What a platform keeps behind the handles.
+struct DocumentObjectImpl;
+struct WebBrowserImpl;
+
+// The very same browser object, for WebBrowser::is.
+bool identical(const WebBrowserImpl& a, const WebBrowserImpl& b);
+
 // What IWebBrowser2::Document answers. An HTML page gives its html::Document; a resource the
 // browser shows by itself (an image, text/xml, plain text) gives an object of another type,
 // which the system can only tell apart by its type name: "DOMDocument" for XML, "Object" for
 // anything else. A window that shows nothing yet gives Nothing.
-class DocumentObject {
+class DocumentObject : public platform::Handle<DocumentObjectImpl> {
  public:
-  struct Impl;
-  DocumentObject() = default;
-  explicit DocumentObject(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
+  using Handle::Handle;
   // "HTMLDocument", "DOMDocument", "Object"; "Nothing" when empty.
   std::string typeName() const;
   // The HTML document; Nothing unless typeName() is "HTMLDocument".
   html::Document html() const;
-
- private:
-  std::shared_ptr<Impl> impl_;
 };
 
 // DWebBrowserEvents2, the events the system takes. They arrive on the window's thread; pDisp
@@ -50,32 +56,13 @@ class Events {
   virtual void OnToolBar(bool toolBar) {}
 };
 
-// A sink connected to a browser's events. Dropping the last copy disconnects it; the sink must
-// outlive the connection.
-class EventsConnection {
+class WebBrowser : public platform::Handle<WebBrowserImpl> {
  public:
-  struct Impl;
-  EventsConnection() = default;
-  explicit EventsConnection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool connected() const { return impl_ != nullptr; }
-  void disconnect() { impl_.reset(); }
-
- private:
-  std::shared_ptr<Impl> impl_;
-};
-
-class WebBrowser {
- public:
-  struct Impl;
-  WebBrowser() = default;
-  explicit WebBrowser(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  using Handle::Handle;
 
   // The object queried for IWebBrowser2; raises the failing HRESULT.
   static WebBrowser FromUnknown(const com::Ptr<IUnknown>& object);
 
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
-  bool is(const WebBrowser& other) const;
   com::Ptr<IUnknown> unknown() const;
 
   // IWebBrowser::Application, as IWebBrowser2: the top window's browser, also for a frame.
@@ -112,12 +99,8 @@ class WebBrowser {
   long Height() const;
   void setHeight(long value);
 
-  // Connects sink to DWebBrowserEvents2 of this browser.
-  EventsConnection connect(Events& sink) const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
+  // Connects sink to DWebBrowserEvents2 of this browser; the sink must outlive the connection.
+  platform::Connection connect(Events& sink) const;
 };
 
 // The top-level browser windows of the process, as ShellWindows lists them when asked.

@@ -2,6 +2,10 @@
 // a counted reference, and the class registry calls (creation by ProgID or CLSID, server
 // registration). On Windows these are the SDK's; elsewhere they are declared here with the
 // published layouts and identifiers.
+// A platform implements the functions after com::Ptr. Statuses: the interfaces' methods,
+// CoCreateInstance, RegisterServerClass and UnregisterServerClass answer an HRESULT, as COM
+// does, and raise nothing. Everything else raises: the failing HRESULT (Ptr::query,
+// CLSIDFromString, CLSIDFromProgID), 91 for a member reached through an empty Ptr.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The calls the controls of a form (runtime/controls.h) are made of: pictures from BMP bytes,
 // painting and tool tips of a form's client area, timers, and the popup menu. A platform
-// implements every function here. Functions that mirror a Win32 call return its status as that
-// call does (BOOL, a timer id); the others raise platform::Error: 481 for a picture that is
-// not one, the failing HRESULT where the platform's call fails.
+// implements every function here. The user32 and comctl32 calls answer as those do and raise
+// nothing. Failures elsewhere raise platform::Error: 481 for bytes that are no picture, 91 for
+// the size of Nothing.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,11 @@
 // The html port: the browser's HTML object model as the toolbar uses it (documents, windows,
-// elements, styles, events, text ranges, the selection, location). Handles are small values;
-// an empty one is Nothing, and using a member of Nothing raises run-time error 91. Every
-// member behaves as the original object model did where the toolbar looks, quirks included.
+// elements, styles, events, text ranges, the selection, location). Every member behaves as the
+// original object model did where the toolbar looks, quirks included.
+// A platform implements every member declared here without a body, the Impl types behind the
+// handles and identical() for nodes and windows. No member answers a status; failures raise:
+// 91 for a member of Nothing, 70 for the document of another origin's frame, 438 for a member
+// the object lacks, 5 for an unusable argument, and the object model's HRESULT for a call it
+// refuses.
 #pragma once
 
 #include <functional>
@@ -9,6 +13,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "runtime/connection.h"
+#include "runtime/handle.h"
 
 namespace html {
 
@@ -19,20 +26,21 @@ class Window;
 class Style;
 class TextRange;
 
-// An event subscription. Handlers are called on the page's thread; one returning false
-// cancels the event's default action (returnValue = false). Dropping the last copy of the
-// connection unsubscribes.
-class Connection {
- public:
-  struct Impl;
-  Connection() = default;
-  explicit Connection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool connected() const { return impl_ != nullptr; }
-  void disconnect() { impl_.reset(); }
+// What a platform keeps behind the handles.
+struct NodeImpl;
+struct StyleImpl;
+struct ControlImpl;
+struct EventImpl;
+struct TextRangeImpl;
+struct SelectionImpl;
+struct WindowImpl;
 
- private:
-  std::shared_ptr<Impl> impl_;
-};
+// The very same node or window, for Node::is and Window::is.
+bool identical(const NodeImpl& a, const NodeImpl& b);
+bool identical(const WindowImpl& a, const WindowImpl& b);
+
+// An event handler, called on the page's thread; one returning false cancels the event's
+// default action (returnValue = false). It stays subscribed while its connection lives.
 using Handler = std::function<bool()>;
 
 struct Rect {
@@ -42,16 +50,10 @@ struct Rect {
   long bottom = 0;
 };
 
-class Node {
+class Node : public platform::Handle<NodeImpl> {
  public:
-  struct Impl;
-  Node() = default;
-  explicit Node(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  using Handle::Handle;
 
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
-  // The very same object.
-  bool is(const Node& other) const;
   // The run-time type name: "HTMLDocument", "HTMLImg", "HTMLTableCell", "HTMLDivElement",
   // "HTMLDOMTextNode", "HTMLCommentElement"...
   std::string typeName() const;
@@ -71,20 +73,11 @@ class Node {
   // The node as an element / document; Nothing when it is not one.
   Element asElement() const;
   Document asDocument() const;
-
-  const std::shared_ptr<Impl>& impl() const { return impl_; }
-
- protected:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
-class Style {
+class Style : public platform::Handle<StyleImpl> {
  public:
-  struct Impl;
-  Style() = default;
-  explicit Style(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
+  using Handle::Handle;
 
   // A property by its scripting name ("display", "backgroundColor", "borderLeftWidth",
   // "zIndex", ...); empty when not set.
@@ -107,10 +100,6 @@ class Style {
   long pixelLeft() const;
   void setPixelLeft(long value);
   std::string cssText() const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
 // One attribute of the attributes collection.
@@ -121,27 +110,19 @@ struct Attribute {
 };
 
 // A plug-in control hosted by an OBJECT (a media player, a movie player).
-class Control {
+class Control : public platform::Handle<ControlImpl> {
  public:
-  struct Impl;
-  Control() = default;
-  explicit Control(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
+  using Handle::Handle;
   // The control's run-time type name ("MediaPlayer", "WindowsMediaPlayer", "ShockwaveFlash").
   std::string typeName() const;
   // A property by its path ("FileName", "Movie", "currentMedia.sourceURL"); raises 438 when
   // the control has no such member.
   std::string get(const std::string& member) const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
 class Element : public Node {
  public:
-  Element() = default;
-  explicit Element(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+  using Node::Node;
 
   // Upper-case.
   std::string tagName() const;
@@ -215,7 +196,7 @@ class Element : public Node {
   void setScrollLeft(long value);
 
   // "onclick", "onmouseover", ... on this element.
-  Connection on(const std::string& event, Handler handler);
+  platform::Connection on(const std::string& event, Handler handler);
 };
 
 class Location {
@@ -228,12 +209,9 @@ class Location {
   std::string search;  // "?..." or empty
 };
 
-class Event {
+class Event : public platform::Handle<EventImpl> {
  public:
-  struct Impl;
-  Event() = default;
-  explicit Event(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
+  using Handle::Handle;
 
   std::string type() const;
   Element srcElement() const;
@@ -247,19 +225,11 @@ class Event {
   // Null until a handler sets it.
   std::optional<bool> returnValue() const;
   void setReturnValue(bool value);
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
-class TextRange {
+class TextRange : public platform::Handle<TextRangeImpl> {
  public:
-  struct Impl;
-  TextRange() = default;
-  explicit TextRange(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
+  using Handle::Handle;
   std::string typeName() const { return "IHTMLTxtRange"; }
 
   std::string text() const;
@@ -275,32 +245,20 @@ class TextRange {
   void pasteHTML(const std::string& markup);
   Element parentElement() const;
   std::vector<Rect> getClientRects() const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
-class Selection {
+class Selection : public platform::Handle<SelectionImpl> {
  public:
-  struct Impl;
-  Selection() = default;
-  explicit Selection(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
+  using Handle::Handle;
   // "None" or "Text".
   std::string type() const;
   TextRange createRange() const;
   void empty();
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
 class Document : public Node {
  public:
-  Document() = default;
-  explicit Document(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+  using Node::Node;
 
   Element body() const;
   Element documentElement() const;
@@ -330,17 +288,12 @@ class Document : public Node {
   Element elementFromPoint(long x, long y) const;
 
   // "onmouseover", "onclick", "onreadystatechange", ... on the document.
-  Connection on(const std::string& event, Handler handler);
+  platform::Connection on(const std::string& event, Handler handler);
 };
 
-class Window {
+class Window : public platform::Handle<WindowImpl> {
  public:
-  struct Impl;
-  Window() = default;
-  explicit Window(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
-  bool is(const Window& other) const;
+  using Handle::Handle;
   std::string typeName() const { return "HTMLWindow2"; }
 
   // Raises 70 (permission denied) for a frame of another origin.
@@ -354,13 +307,7 @@ class Window {
   std::string userAgent() const;  // navigator.userAgent
 
   // "onload", "onunload", "onresize", "onscroll".
-  Connection on(const std::string& event, Handler handler);
-
-  const std::shared_ptr<Impl>& impl() const { return impl_; }
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
+  platform::Connection on(const std::string& event, Handler handler);
 };
 
 }  // namespace html

@@ -1,24 +1,26 @@
 // The http port: the asynchronous XMLHTTP request (MSXML 3) as the toolbar uses it. State
 // changes are delivered on the thread that opened the request, through its message queue,
 // as onreadystatechange calls; nothing of the request runs the toolbar's code elsewhere.
+// A platform implements every member and the Impl type. No member answers a status; failures
+// raise: 91 for a member of Nothing, 5 for a call out of order, and the HRESULTs MSXML raises
+// (see platform/httpsupport.h: a bad address, an answer not there yet, no server reached).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "runtime/handle.h"
+
 namespace http {
 
-class Request {
+struct RequestImpl;  // what a platform keeps behind a request
+
+class Request : public platform::Handle<RequestImpl> {
  public:
-  struct Impl;
-  Request() = default;
-  explicit Request(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  using Handle::Handle;
   // A new request object (readyState 0).
   static Request Create();
-
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
 
   // Called on every state change, on the opening thread (the request's onreadystatechange,
   // which calls its handler's default member).
@@ -34,10 +36,6 @@ class Request {
   long status() const;
   std::string statusText() const;
   std::string responseText() const;
-
- private:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
 }  // namespace http

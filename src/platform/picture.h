@@ -1,28 +1,26 @@
-// Picture objects (IPicture / IPictureDisp) made from a bitmap or icon handle.
+// The picture port: picture objects (IPicture / IPictureDisp) made from a bitmap or icon
+// handle. A platform implements every member, the Impl type and OleCreatePictureIndirect.
+// No member answers a status; failures raise: 91 for a member of Nothing, the failing HRESULT
+// otherwise (E_INVALIDARG for a picture type other than a bitmap or an icon).
 #pragma once
 
 #include <memory>
 
 #include "platform/wintypes.h"
+#include "runtime/handle.h"
 
 namespace ui {
 
 constexpr int PICTYPE_BITMAP = 1;
 constexpr int PICTYPE_ICON = 3;
 
-class Picture {
+struct PictureImpl;  // what a platform keeps behind a picture
+
+class Picture : public platform::Handle<PictureImpl> {
  public:
-  struct Impl;
-  Picture() = default;
-  explicit Picture(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
+  using Handle::Handle;
   int type() const;
   HANDLE handle() const;
-  const std::shared_ptr<Impl>& impl() const { return impl_; }
-
- private:
-  std::shared_ptr<Impl> impl_;
 };
 
 // OleCreatePictureIndirect with a PICTDESC of the given type and handle; own passes the

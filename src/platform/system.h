@@ -1,5 +1,8 @@
 // The system port: version, module folder, time, last system error, screen metrics, the
 // operating-system version, and the few file operations the error log needs.
+// A platform implements all of it. Nothing here raises: as the Win32 calls they stand for, the
+// file operations and GetVersionEx answer false on failure, and FileLock::locked tells whether
+// the lock was taken.
 #pragma once
 
 #include <cstdint>

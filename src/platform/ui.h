@@ -1,5 +1,8 @@
 // The ui port: windows (handles, classes, styles, parents, show state, window procedures and
 // properties), the message queue of the calling thread, and forms.
+// A platform implements the functions before Form; Form and Instance are written once
+// (form.cpp). Those functions are user32's and answer as it does (a BOOL, a null handle or 0
+// on failure) without raising. Form::Load raises 7 when its window cannot be created.
 #pragma once
 
 #include <memory>

@@ -1,26 +1,31 @@
-// The xml port: the part of the MSXML 3 DOM the system uses. Handles are small values; an
-// empty one is Nothing and raises run-time error 91 when used.
+// The xml port: the part of the MSXML 3 DOM the system uses.
+// A platform implements every member, the Impl types behind the handles and identical() for
+// nodes. Statuses: Document::load and loadXML answer false, as MSXML's do. Everything else
+// raises: 91 for a member of Nothing, the DOM's HRESULT for a call it refuses, an error for a
+// bad XPath expression.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "runtime/handle.h"
+
 namespace xml {
 
 class NodeList;
 class Document;
 
-class Node {
- public:
-  struct Impl;
-  Node() = default;
-  explicit Node(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+// What a platform keeps behind the handles.
+struct NodeImpl;
+struct NodeListImpl;
 
-  bool isNothing() const { return impl_ == nullptr; }
-  explicit operator bool() const { return impl_ != nullptr; }
-  // The very same node.
-  bool is(const Node& other) const;
+// The very same node, for Node::is.
+bool identical(const NodeImpl& a, const NodeImpl& b);
+
+class Node : public platform::Handle<NodeImpl> {
+ public:
+  using Handle::Handle;
 
   std::string nodeName() const;
   // 1 element, 3 text, 4 CDATA section, 7 processing instruction, 8 comment, 9 document.
@@ -48,31 +53,19 @@ class Node {
   // XPath; Nothing / an empty list when nothing matches. A bad expression raises.
   Node selectSingleNode(const std::string& xpath) const;
   NodeList selectNodes(const std::string& xpath) const;
-
-  const std::shared_ptr<Impl>& impl() const { return impl_; }
-
- protected:
-  Impl& self() const;
-  std::shared_ptr<Impl> impl_;
 };
 
-class NodeList {
+class NodeList : public platform::Handle<NodeListImpl> {
  public:
-  struct Impl;
-  NodeList() = default;
-  explicit NodeList(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+  using Handle::Handle;
   long length() const;
   // Nothing when index is out of range, as the DOM's item does.
   Node item(long index) const;
-
- private:
-  std::shared_ptr<Impl> impl_;
 };
 
 class Document : public Node {
  public:
-  Document() = default;
-  explicit Document(std::shared_ptr<Impl> impl) : Node(std::move(impl)) {}
+  using Node::Node;
   // A new, empty DOMDocument 3.0.
   static Document Create();
 

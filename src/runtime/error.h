@@ -1,6 +1,9 @@
 // Failures of the platform and of the system, carried the way the original run-time carried
 // them: a number (a run-time error number or an HRESULT as a signed value), a source, a
 // description and the last system error seen when it was raised.
+// Every port fails this way: a member that fails raises Error. Only a member that stands for a
+// call answering a status (a BOOL of user32, an HRESULT of a COM method, MSXML's load) answers
+// it instead and raises nothing; its port header names those.
 #pragma once
 
 #include <cstdint>

@@ -225,7 +225,7 @@ void frmToolband::g_IEWindow_OnToolBar(bool toolBar) {
 
 void frmToolband::holdIEWindow(const browser::WebBrowser& window) {
   g_IEWindow = window;
-  browserConnection_ = window ? window.connect(browserEvents_) : browser::EventsConnection();
+  browserConnection_ = window ? window.connect(browserEvents_) : platform::Connection();
 }
 
 void frmToolband::BrowserEvents::BeforeNavigate2(const browser::WebBrowser&, const std::string&,

@@ -78,7 +78,7 @@ class frmToolband : public ui::Form {
   void guard(std::string_view routine, Body&& body);
 
   BrowserEvents browserEvents_{*this};
-  browser::EventsConnection browserConnection_;
+  platform::Connection browserConnection_;
 };
 
 // The supported-video list of this thread: children of its root carry a domain attribute.

@@ -5,23 +5,22 @@
 
 namespace browser {
 
-struct WebBrowser::Impl {
+struct WebBrowserImpl {
   com::Ptr<IWebBrowser2> browser;
 };
 
-struct DocumentObject::Impl {
+struct DocumentObjectImpl {
   std::string typeName;
   com::Ptr<IDispatch> object;
 };
 
 std::string DocumentObject::typeName() const {
-  return impl_ ? impl_->typeName : "Nothing";
+  return isNothing() ? "Nothing" : self().typeName;
 }
 
 html::Document DocumentObject::html() const {
-  if (!impl_) platform::raiseNothing();
-  return impl_->typeName == "HTMLDocument" ? win32::wrap<html::Document>(impl_->object)
-                                           : html::Document();
+  const Impl& d = self();
+  return d.typeName == "HTMLDocument" ? win32::wrap<html::Document>(d.object) : html::Document();
 }
 
 namespace {
@@ -64,17 +63,13 @@ WebBrowser WebBrowser::FromUnknown(const com::Ptr<IUnknown>& object) {
   return wrap(object.query<IWebBrowser2>(IID_IWebBrowser2));
 }
 
-WebBrowser::Impl& WebBrowser::self() const {
-  return platform::deref(impl_);
-}
-
-// Identity, as the run-time's Is: Nothing is only itself and never raises.
-bool WebBrowser::is(const WebBrowser& other) const {
-  return unknown().is(other.unknown());
+// COM identity, through IUnknown.
+bool identical(const WebBrowserImpl& a, const WebBrowserImpl& b) {
+  return a.browser.is(b.browser);
 }
 
 com::Ptr<IUnknown> WebBrowser::unknown() const {
-  return impl_ ? com::Ptr<IUnknown>(impl_->browser.get()) : com::Ptr<IUnknown>();
+  return isNothing() ? com::Ptr<IUnknown>() : com::Ptr<IUnknown>(self().browser.get());
 }
 
 WebBrowser WebBrowser::Application() const {

@@ -105,25 +105,26 @@ class Sink : public win32::Callback {
   Events* events_;
 };
 
-}  // namespace
-
-struct EventsConnection::Impl {
+// An advised sink; destroyed with the last copy of its connection, it unadvises.
+struct Advice {
   com::Ptr<IConnectionPoint> point;
   com::Ptr<Sink> sink;
   DWORD cookie = 0;
-  ~Impl() {
+  ~Advice() {
     if (sink) sink.get()->cut();
     if (point && cookie) point.get()->Unadvise(cookie);
   }
 };
 
-EventsConnection WebBrowser::connect(Events& sink) const {
+}  // namespace
+
+platform::Connection WebBrowser::connect(Events& sink) const {
   const auto container = unknown().query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  auto impl = std::make_shared<EventsConnection::Impl>();
+  auto impl = std::make_shared<Advice>();
   platform::check(container->FindConnectionPoint(DIID_DWebBrowserEvents2, impl->point.put()));
   impl->sink = com::Ptr<Sink>::adopt(new Sink(sink));
   platform::check(impl->point->Advise(impl->sink.get(), &impl->cookie));
-  return EventsConnection(std::move(impl));
+  return platform::Connection(std::move(impl));
 }
 
 }  // namespace browser

@@ -80,18 +80,13 @@ void normalizeBelow(Node parent) {
 
 // Node
 
-Node::Impl& Node::self() const {
-  return platform::deref(impl_);
-}
-
-// Identity, as the run-time's Is: Nothing is only itself and never raises.
-bool Node::is(const Node& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->object.is(other.impl_->object);
+// COM identity, through IUnknown.
+bool identical(const NodeImpl& a, const NodeImpl& b) {
+  return a.object.is(b.object);
 }
 
 std::string Node::typeName() const {
-  return impl_ ? win32::typeName(*impl_->object.get()) : "Nothing";
+  return isNothing() ? "Nothing" : win32::typeName(*self().object.get());
 }
 
 // Older engines' documents are no nodes and lack the member; they are documents all the same.
@@ -131,17 +126,13 @@ Document Node::ownerDocument() const {
 }
 
 Element Node::asElement() const {
-  return impl_ && nodeType() == 1 ? Element(impl_) : Element();
+  return *this && nodeType() == 1 ? Element(platform::implementation(*this)) : Element();
 }
 Document Node::asDocument() const {
-  return impl_ && nodeType() == 9 ? Document(impl_) : Document();
+  return *this && nodeType() == 9 ? Document(platform::implementation(*this)) : Document();
 }
 
 // Style
-
-Style::Impl& Style::self() const {
-  return platform::deref(impl_);
-}
 
 std::string Style::get(const std::string& name) const {
   return win32::get(self().object, name).text();

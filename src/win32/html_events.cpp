@@ -12,16 +12,15 @@ std::string handlerName(const std::string& event) {
   return name.rfind("on", 0) == 0 ? name : "on" + name;
 }
 
-}  // namespace
-
-struct Connection::Impl {
+// A handler attached to a target; destroyed with the last copy of its connection, it detaches.
+struct Attachment {
   com::Ptr<IDispatch> target;
   std::string event;
   com::Ptr<IDispatch> sink;
   // From the target to its window, whose event a handler cancels.
   std::vector<const char*> toWindow;
 
-  ~Impl() {
+  ~Attachment() {
     // The page may have gone already; it has dropped its handlers then.
     try {
       win32::call(target, "detachEvent", {event, sink});
@@ -39,12 +38,10 @@ struct Connection::Impl {
   }
 };
 
-namespace {
-
 // Nothing the handler raises may reach the page.
 class Sink : public win32::Callback {
  public:
-  Sink(Handler handler, std::weak_ptr<Connection::Impl> connection)
+  Sink(Handler handler, std::weak_ptr<Attachment> connection)
       : handler_(std::move(handler)), connection_(std::move(connection)) {}
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
@@ -69,32 +66,32 @@ class Sink : public win32::Callback {
 
  private:
   Handler handler_;
-  std::weak_ptr<Connection::Impl> connection_;
+  std::weak_ptr<Attachment> connection_;
 };
 
-Connection subscribe(const com::Ptr<IDispatch>& target, const std::string& event, Handler handler,
-                     std::vector<const char*> toWindow) {
+platform::Connection subscribe(const com::Ptr<IDispatch>& target, const std::string& event,
+                               Handler handler, std::vector<const char*> toWindow) {
   if (!handler) platform::raise(platform::kInvalidCall);
-  auto impl = std::make_shared<Connection::Impl>();
+  auto impl = std::make_shared<Attachment>();
   impl->target = target;
   impl->event = handlerName(event);
   impl->toWindow = std::move(toWindow);
   impl->sink = com::Ptr<IDispatch>::adopt(new Sink(std::move(handler), impl));
   win32::call(target, "attachEvent", {impl->event, impl->sink});
-  return Connection(std::move(impl));
+  return platform::Connection(std::move(impl));
 }
 
 }  // namespace
 
-Connection Element::on(const std::string& event, Handler handler) {
+platform::Connection Element::on(const std::string& event, Handler handler) {
   return subscribe(self().object, event, std::move(handler), {"document", "parentWindow"});
 }
 
-Connection Document::on(const std::string& event, Handler handler) {
+platform::Connection Document::on(const std::string& event, Handler handler) {
   return subscribe(self().object, event, std::move(handler), {"parentWindow"});
 }
 
-Connection Window::on(const std::string& event, Handler handler) {
+platform::Connection Window::on(const std::string& event, Handler handler) {
   return subscribe(self().object, event, std::move(handler), {});
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/html.h"
+#include "runtime/implementation.h"
 #include "win32/dispatch.h"
 
 namespace win32 {
@@ -20,13 +21,13 @@ struct Held {
 
 namespace html {
 
-struct Node::Impl : win32::Held {};
-struct Style::Impl : win32::Held {};
-struct Control::Impl : win32::Held {};
-struct Event::Impl : win32::Held {};
-struct TextRange::Impl : win32::Held {};
-struct Selection::Impl : win32::Held {};
-struct Window::Impl : win32::Held {};
+struct NodeImpl : win32::Held {};
+struct StyleImpl : win32::Held {};
+struct ControlImpl : win32::Held {};
+struct EventImpl : win32::Held {};
+struct TextRangeImpl : win32::Held {};
+struct SelectionImpl : win32::Held {};
+struct WindowImpl : win32::Held {};
 
 }  // namespace html
 
@@ -47,7 +48,7 @@ Handle wrap(const Value& value) {
 
 // The object a node handle holds; null for Nothing, which goes to members as a null object.
 inline com::Ptr<IDispatch> held(const html::Node& node) {
-  return node ? node.impl()->object : com::Ptr<IDispatch>();
+  return node ? platform::implementation(node)->object : com::Ptr<IDispatch>();
 }
 
 // The items of a collection, by length and item(i).

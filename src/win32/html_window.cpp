@@ -7,13 +7,8 @@ namespace html {
 
 // Window
 
-Window::Impl& Window::self() const {
-  return platform::deref(impl_);
-}
-
-bool Window::is(const Window& other) const {
-  if (!impl_ || !other.impl_) return impl_ == other.impl_;
-  return impl_->object.is(other.impl_->object);
+bool identical(const WindowImpl& a, const WindowImpl& b) {
+  return a.object.is(b.object);
 }
 
 // A frame of another site answers access denied, which comes out as permission denied.
@@ -43,10 +38,6 @@ std::string Window::userAgent() const {
 }
 
 // Event
-
-Event::Impl& Event::self() const {
-  return platform::deref(impl_);
-}
 
 std::string Event::type() const {
   return get(self().object, "type").text();
@@ -86,10 +77,6 @@ void Event::setReturnValue(bool value) {
 
 // Selection
 
-Selection::Impl& Selection::self() const {
-  return platform::deref(impl_);
-}
-
 std::string Selection::type() const {
   return get(self().object, "type").text();
 }
@@ -101,10 +88,6 @@ void Selection::empty() {
 }
 
 // TextRange
-
-TextRange::Impl& TextRange::self() const {
-  return platform::deref(impl_);
-}
 
 std::string TextRange::text() const {
   return get(self().object, "text").text();
@@ -145,12 +128,8 @@ std::vector<Rect> TextRange::getClientRects() const {
 
 // Control
 
-Control::Impl& Control::self() const {
-  return platform::deref(impl_);
-}
-
 std::string Control::typeName() const {
-  return impl_ ? win32::typeName(*impl_->object.get()) : "Nothing";
+  return isNothing() ? "Nothing" : win32::typeName(*self().object.get());
 }
 
 // Each step of the path but the last must reach an object; Nothing on the way raises 91.

@@ -82,7 +82,7 @@ std::string getBytes(const VARIANT& in) {
 
 }  // namespace
 
-struct Request::Impl : std::enable_shared_from_this<Request::Impl> {
+struct RequestImpl : std::enable_shared_from_this<RequestImpl> {
   com::Ptr<IXMLHTTPRequest> xhr;
   Handler handler = std::make_shared<std::function<void()>>();
   // The request played for a refused host.
@@ -112,10 +112,6 @@ Request Request::Create() {
   auto sink = com::Ptr<Sink>::adopt(new Sink(impl->handler));
   platform::check(impl->xhr->put_onreadystatechange(sink.get()));
   return Request(std::move(impl));
-}
-
-Request::Impl& Request::self() const {
-  return platform::deref(impl_);
 }
 
 void Request::setOnReadyStateChange(std::function<void()> handler) {

@@ -13,21 +13,19 @@
 
 namespace ui {
 
-struct Picture::Impl {
+struct PictureImpl {
   com::Ptr<IPicture> picture;
 };
 
 int Picture::type() const {
-  if (!impl_) platform::raiseNothing();
   SHORT type = 0;
-  platform::check(impl_->picture->get_Type(&type));
+  platform::check(self().picture->get_Type(&type));
   return type;
 }
 
 HANDLE Picture::handle() const {
-  if (!impl_) platform::raiseNothing();
   OLE_HANDLE handle = 0;
-  platform::check(impl_->picture->get_Handle(&handle));
+  platform::check(self().picture->get_Handle(&handle));
   return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
 }
 

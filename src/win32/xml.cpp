@@ -5,15 +5,16 @@
 #include <type_traits>
 
 #include "platform/com.h"
+#include "runtime/implementation.h"
 #include "win32/wide.h"
 
 namespace xml {
 
-struct Node::Impl {
+struct NodeImpl {
   com::Ptr<IXMLDOMNode> node;
 };
 
-struct NodeList::Impl {
+struct NodeListImpl {
   com::Ptr<IXMLDOMNodeList> list;
 };
 
@@ -57,7 +58,7 @@ std::string fetchText(Call&& call) {
 }
 
 IXMLDOMNode* rawNode(const Node& node) {
-  return node ? node.impl()->node.get() : nullptr;
+  return node ? platform::implementation(node)->node.get() : nullptr;
 }
 
 com::Ptr<IXMLDOMElement> element(const com::Ptr<IXMLDOMNode>& node) {
@@ -65,20 +66,15 @@ com::Ptr<IXMLDOMElement> element(const com::Ptr<IXMLDOMNode>& node) {
 }
 
 com::Ptr<IXMLDOMDocument2> document(const Node& node) {
-  if (!node) platform::raiseNothing();
-  return node.impl()->node.query<IXMLDOMDocument2>(kIID_IXMLDOMDocument2);
+  return platform::deref(platform::implementation(node))
+      .node.query<IXMLDOMDocument2>(kIID_IXMLDOMDocument2);
 }
 
 }  // namespace
 
-Node::Impl& Node::self() const {
-  return platform::deref(impl_);
-}
-
-// Identity, as the run-time's Is: Nothing is only itself and never raises.
-bool Node::is(const Node& other) const {
-  const com::Ptr<IXMLDOMNode> none;
-  return (impl_ ? impl_->node : none).is(other ? other.impl()->node : none);
+// COM identity, through IUnknown.
+bool identical(const NodeImpl& a, const NodeImpl& b) {
+  return a.node.is(b.node);
 }
 
 std::string Node::nodeName() const {
@@ -169,16 +165,14 @@ NodeList Node::selectNodes(const std::string& xpath) const {
 }
 
 long NodeList::length() const {
-  if (!impl_) platform::raiseNothing();
   long n = 0;
-  platform::check(impl_->list->get_length(&n));
+  platform::check(self().list->get_length(&n));
   return n;
 }
 
 Node NodeList::item(long index) const {
-  if (!impl_) platform::raiseNothing();
-  return fetch<Node, IXMLDOMNode>(
-      [&](IXMLDOMNode** out) { return impl_->list->get_item(index, out); });
+  const Impl& l = self();
+  return fetch<Node, IXMLDOMNode>([&](IXMLDOMNode** out) { return l.list->get_item(index, out); });
 }
 
 // The system's queries are XPath; a 3.0 document would otherwise read them as XSL Patterns.

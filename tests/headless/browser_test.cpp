@@ -64,7 +64,7 @@ struct BrowserTest : ::testing::Test {
   testing_support::ModuleFolder dir;
   headless::BrowserWindow window;
   Recorder recorder;
-  browser::EventsConnection connection;
+  platform::Connection connection;
 
   void SetUp() override {
     recorder.top = window.page().webBrowser();
@@ -178,7 +178,7 @@ TEST_F(BrowserTest, FramesOfAnotherOriginRefuseTheirDocumentToTheParent) {
 
 TEST_F(BrowserTest, ReadyStateGoesLoadingInteractiveCompleteThenLoad) {
   std::vector<std::string> states;
-  html::Connection onState, onLoad;
+  platform::Connection onState, onLoad;
   struct Subscriber : browser::Events {
     std::function<void()> then;
     void NavigateComplete2(const browser::WebBrowser&, const std::string&) override { then(); }

@@ -33,7 +33,7 @@ std::string idOf(const html::Element& e) {
 struct Recorder {
   html::Document doc;
   std::vector<std::string> log;
-  std::vector<html::Connection> keep;
+  std::vector<platform::Connection> keep;
 
   void listen(const std::string& where, const std::vector<std::string>& events) {
     for (const auto& type : events) {
@@ -153,7 +153,7 @@ TEST(Events, BubbleFromTheTargetThroughItsAncestorsToTheDocument) {
     SCOPED_TRACE(c.cancelAt);
     const auto doc = page("<p id=p><span id=span>x</span></p>");
     std::vector<std::string> heard;
-    std::vector<html::Connection> keep;
+    std::vector<platform::Connection> keep;
     const auto listen = [&](html::Node target, const std::string& name) {
       auto handler = [&, name] {
         heard.push_back(name);
@@ -212,7 +212,7 @@ TEST(Events, HandlersMayDropSubscriptionsAndEditThePageWhileRunning) {
   const auto doc = page("<div id=outer><p id=p>x</p></div>");
   auto p = doc.getElementById("p");
   std::vector<std::string> heard;
-  html::Connection self, victim, added;
+  platform::Connection self, victim, added;
   self = p.on("onclick", [&] {
     heard.push_back("self");
     self.disconnect();  // its own connection: the handler must outlive this call
@@ -236,7 +236,7 @@ TEST(Events, WindowsOfPagesAndFramesOfAnotherOrigin) {
   const auto same = dom::newDocument("<p>same</p>", "http://127.0.0.1:80/frame.htm");
   const auto other = dom::newDocument("<p>other</p>", "http://127.0.0.1:9090/frame.htm");
   auto topWindow = top.parentWindow();
-  const auto topData = topWindow.impl()->window;
+  const auto topData = platform::implementation(topWindow)->window;
   std::vector<std::shared_ptr<dom::WindowData>> frames;
   for (const auto& doc : {same, other}) {
     auto frame = std::make_shared<dom::WindowData>();

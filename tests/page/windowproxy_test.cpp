@@ -42,7 +42,7 @@ struct Sink : browser::Events {
 
 struct WindowProxyTest : PageFixture {
   Sink sink;
-  browser::EventsConnection connection = window->connect(sink);
+  platform::Connection connection = window->connect(sink);
 
   std::vector<browser::WebBrowser> frameset() {
     EXPECT_TRUE(window->Load(pageUrl("frameset.html")));

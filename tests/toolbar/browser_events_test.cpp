@@ -77,7 +77,8 @@ TEST_F(BrowserEventsTest, AThousandNavigationsLeaveOnlyTheCurrentPage) {
     ASSERT_TRUE(window->Load(sites[i % 2])) << i;
     for (const auto& proxy : g_Proxies())
       if (proxy) proxies.push_back(proxy);
-    for (const html::Document& document : documents()) pages.push_back(document.impl()->doc);
+    for (const html::Document& document : documents())
+      pages.push_back(platform::implementation(document)->doc);
   }
   const auto alive = [](const auto& weak) {
     return std::count_if(weak.begin(), weak.end(), [](const auto& w) { return !w.expired(); });

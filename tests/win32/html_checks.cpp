@@ -120,7 +120,7 @@ void checkEvents() {
   const auto fake = newFake();
   const auto event = newFake();
   int calls = 0;
-  html::Connection connection = elementOf(fake).on("click", [&] { return ++calls > 1; });
+  platform::Connection connection = elementOf(fake).on("click", [&] { return ++calls > 1; });
   expect(fake->attachedTo == L"onclick" && fake->attached, "the handler was not attached");
   fake->fire(*event.get());
   expect(calls == 1 && event->returnValue == VARIANT_FALSE,
@@ -128,14 +128,14 @@ void checkEvents() {
   event->returnValue = VARIANT_TRUE;
   fake->fire(*event.get());
   expect(calls == 2 && event->returnValue == VARIANT_TRUE, "a handler returning true cancelled");
-  html::Connection copy = connection;
+  platform::Connection copy = connection;
   connection.disconnect();
   expect(fake->detached == 0, "dropping one of two copies detached the handler");
   copy.disconnect();
   expect(fake->detached == 1 && !fake->attached, "dropping the last copy did not detach");
 
   // A handler may drop its own connection while it runs.
-  html::Connection self;
+  platform::Connection self;
   self = elementOf(fake).on("onmouseover", [&] {
     self.disconnect();
     return true;
