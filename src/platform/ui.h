@@ -1,8 +1,7 @@
 // The ui port: windows (handles, classes, styles, parents, show state, window procedures and
-// properties), the message queue of the calling thread, and forms.
-// A platform implements the functions before Form; Form and Instance are written once
-// (form.cpp). Those functions are user32's and answer as it does (a BOOL, a null handle or 0
-// on failure) without raising. Form::Load raises 7 when its window cannot be created.
+// properties) and the message queue of the calling thread; forms are written once on it
+// (runtime/form.h). A platform implements every function here. They are user32's and answer
+// as it does (a BOOL, a null handle or 0 on failure) without raising.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,5 @@
 // Forms in the original run-time's sense, written once on the ui port for every platform.
+// Form::Load raises 7 when its window cannot be created.
 #pragma once
 
 #include <memory>
