@@ -106,7 +106,7 @@ struct Fixture {
       NewFakeBrowser(nullptr, static_cast<IConnectionPointContainer*>(events.get()))));
   IDispatch* dispatch = unknown.query<IDispatch>(IID_IDispatch).get();  // kept by unknown
   Recorder recorder{browser::WebBrowser::FromUnknown(unknown)};
-  browser::EventsConnection connection = recorder.browser.connect(recorder);
+  platform::Connection connection = recorder.browser.connect(recorder);
 };
 
 // Each row fires one event at the advised sink. Whatever the sink raises stays on our side of
