@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <thread>
 
 #include "band/Server.h"
 #include "headless/browser.h"
@@ -32,8 +34,24 @@ struct BandFixture : ::testing::Test {
   static com::Ptr<T> as(const com::Ptr<IUnknown>& object, REFIID iid) {
     return object.query<T>(iid);
   }
+  static com::Ptr<IObjectWithSite> siteOf(const com::Ptr<IUnknown>& band) {
+    return as<IObjectWithSite>(band, IID_IObjectWithSite);
+  }
   testing_support::Log log() const { return testing_support::readLog(dir.log()); }
-  std::size_t records() const {
-    return std::filesystem::exists(dir.log()) ? log().records.size() : 0;
+  // The log's records as "object routine number", joined by "; ": empty without a log.
+  std::string reported() const {
+    std::string lines;
+    if (std::filesystem::exists(dir.log()))
+      for (const auto& r : log().records)
+        lines += (lines.empty() ? "" : "; ") + r.at("object") + " " + r.at("routine") + " " +
+                 r.at("number");
+    return lines;
   }
 };
+
+// Runs body on a thread of its own, so the per-thread slots and windows start empty and go
+// with it.
+template <class Body>
+void onFreshThread(Body&& body) {
+  std::thread(std::forward<Body>(body)).join();
+}
