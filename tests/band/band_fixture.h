@@ -9,18 +9,24 @@
 #include <thread>
 
 #include "band/Server.h"
+#include "band/mdlToolband.h"
 #include "headless/browser.h"
 #include "support.h"
 
 struct BandFixture : ::testing::Test {
   testing_support::ModuleFolder dir;
   std::unique_ptr<headless::BrowserWindow> window;
+  // Never cleared by the band: a mark left on this thread would keep later pages' proxies.
+  const VARIANT_BOOL siteCommandSeen = g_bSiteCommandSeen();
 
   void SetUp() override {
     ASSERT_EQ(DllRegisterServer(), S_OK);
     window = std::make_unique<headless::BrowserWindow>();
   }
-  void TearDown() override { window.reset(); }
+  void TearDown() override {
+    window.reset();
+    g_bSiteCommandSeen() = siteCommandSeen;
+  }
 
   // A new band object, not yet sited.
   static com::Ptr<IUnknown> createBand() {
