@@ -6,6 +6,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "platform/system.h"
 #include "platform/xml.h"
@@ -99,15 +100,15 @@ void LogError(const std::string& project, const std::string& object, const std::
   });
 }
 
-void LogErrorState(const std::string& project, const std::string& object, std::string_view routine,
+void LogErrorState(std::string_view project, std::string_view object, std::string_view routine,
                    const platform::Error& error, const std::string& moreInfo) noexcept {
   attempt([&] {
-    LogError(project, object, std::string(routine), error.number, error.source, error.description,
-             std::to_string(error.lastDllError), moreInfo);
+    LogError(std::string(project), std::string(object), std::string(routine), error.number,
+             error.source, error.description, std::to_string(error.lastDllError), moreInfo);
   });
 }
 
-void LogTrace(const std::string& object, const std::string& message) noexcept {
+void LogTrace(std::string_view object, const std::string& message) noexcept {
   attempt([&] {
     const auto target = sys::Environ("FOLVERRA_TRACE");
     if (!target || target->empty()) return;
@@ -121,7 +122,8 @@ void LogTrace(const std::string& object, const std::string& message) noexcept {
 namespace {
 
 void LogAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
-  LogErrorState("Folverra", "boundary", entry, error, "");
+  constexpr Reporter boundary{kProjectName, "boundary"};
+  boundary.ReportError(entry, error);
 }
 
 // The log is where the platform's entry points report what they catch, from the first one on.

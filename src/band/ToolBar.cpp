@@ -1,12 +1,12 @@
 #include "band/ToolBar.h"
 
+#include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
-#include "runtime/guard.h"
 #include "runtime/strings.h"
 
 namespace {
-constexpr const char* kObject = "Toolbar";
+constexpr Reporter kReporter{kProjectName, "Toolbar"};
 
 template <class T>
 T& required(T* p) {
@@ -15,38 +15,17 @@ T& required(T* p) {
 }
 }  // namespace
 
-void ToolBar::Trace(const std::string& message) {
-  LogTrace(kObject, message);
-}
-
-void ToolBar::ReportError(std::string_view routine, const platform::Error& error) {
-  LogErrorState("Folverra", kObject, routine, error, "");
-}
-
-template <class Body>
-HRESULT ToolBar::guardedCom(std::string_view routine, Body&& body) {
-  return platform::guardedCom(
-      routine, [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
-      std::forward<Body>(body));
-}
-
 ToolBar::ToolBar() {
-  Trace("Entering Class_Initialize()");
-  platform::guarded(
-      "Class_Initialize()",
-      [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
-      [&] { SetToolband(com::Ptr<IUnknown>(identity())); });
+  kReporter.Trace("Entering Class_Initialize()");
+  kReporter.guard("Class_Initialize()", [&] { SetToolband(com::Ptr<IUnknown>(identity())); });
 }
 
 ToolBar::~ToolBar() {
-  Trace("Entering Class_Terminate()");
-  platform::guarded(
-      "Class_Terminate()",
-      [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
-      [&] {
-        // Another band created later on this thread owns the slot now; leave it.
-        if (Toolband().get() == identity()) SetToolband(nullptr);
-      });
+  kReporter.Trace("Entering Class_Terminate()");
+  kReporter.guard("Class_Terminate()", [&] {
+    // Another band created later on this thread owns the slot now; leave it.
+    if (Toolband().get() == identity()) SetToolband(nullptr);
+  });
 }
 
 HRESULT ToolBar::QueryInterface(REFIID riid, void** ppv) {
@@ -65,11 +44,11 @@ HRESULT ToolBar::QueryInterface(REFIID riid, void** ppv) {
 
 // IOleWindow
 
-ToolBar::OleWindow::OleWindow(ToolBar& band) : Part(*band.identity()), band_(band) {}
+ToolBar::OleWindow::OleWindow(ToolBar& band) : Part(*band.identity()) {}
 
 HRESULT ToolBar::OleWindow::GetWindow(HWND* phwnd) {
-  band_.Trace("Entering IOleWindow_GetWindow()");
-  return band_.guardedCom("IOleWindow_GetWindow()", [&] { required(phwnd) = ToolbandHWND(); });
+  kReporter.Trace("Entering IOleWindow_GetWindow()");
+  return kReporter.guardCom("IOleWindow_GetWindow()", [&] { required(phwnd) = ToolbandHWND(); });
 }
 
 HRESULT ToolBar::OleWindow::ContextSensitiveHelp(BOOL) {
@@ -81,8 +60,8 @@ HRESULT ToolBar::OleWindow::ContextSensitiveHelp(BOOL) {
 ToolBar::DockingWindow::DockingWindow(ToolBar& band) : Part(*band.identity()), band_(band) {}
 
 HRESULT ToolBar::DockingWindow::GetWindow(HWND* phwnd) {
-  band_.Trace("Entering IDockingWindow_GetWindow()");
-  return band_.guardedCom("IDockingWindow_GetWindow()", [&] {
+  kReporter.Trace("Entering IDockingWindow_GetWindow()");
+  return kReporter.guardCom("IDockingWindow_GetWindow()", [&] {
     HWND hwnd = nullptr;
     band_.oleWindow_.GetWindow(&hwnd);
     required(phwnd) = hwnd;
@@ -90,13 +69,13 @@ HRESULT ToolBar::DockingWindow::GetWindow(HWND* phwnd) {
 }
 
 HRESULT ToolBar::DockingWindow::ContextSensitiveHelp(BOOL) {
-  band_.Trace("Entering IDockingWindow_ContextSensitiveHelp()");
+  kReporter.Trace("Entering IDockingWindow_ContextSensitiveHelp()");
   return E_NOTIMPL;
 }
 
 HRESULT ToolBar::DockingWindow::ShowDW(BOOL fShow) {
-  band_.Trace("Entering IDockingWindow_ShowDW()");
-  return band_.guardedCom("IDockingWindow_ShowDW()", [&] {
+  kReporter.Trace("Entering IDockingWindow_ShowDW()");
+  return kReporter.guardCom("IDockingWindow_ShowDW()", [&] {
     if (fShow)
       ShowToolband();
     else
@@ -105,21 +84,21 @@ HRESULT ToolBar::DockingWindow::ShowDW(BOOL fShow) {
 }
 
 HRESULT ToolBar::DockingWindow::CloseDW(DWORD) {
-  band_.Trace("Entering IDockingWindow_CloseDW()");
+  kReporter.Trace("Entering IDockingWindow_CloseDW()");
   // Only hides: the window goes when the band loses its site.
-  return band_.guardedCom("IDockingWindow_CloseDW()", [&] { HideToolband(); });
+  return kReporter.guardCom("IDockingWindow_CloseDW()", [&] { HideToolband(); });
 }
 
 HRESULT ToolBar::DockingWindow::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
-  band_.Trace("Entering IDockingWindow_ResizeBorderDW()");
+  kReporter.Trace("Entering IDockingWindow_ResizeBorderDW()");
   return E_NOTIMPL;
 }
 
 // IDeskBand
 
 HRESULT ToolBar::GetWindow(HWND* phwnd) {
-  Trace("Entering IDeskBand_GetWindow()");
-  return guardedCom("IDeskBand_GetWindow()", [&] {
+  kReporter.Trace("Entering IDeskBand_GetWindow()");
+  return kReporter.guardCom("IDeskBand_GetWindow()", [&] {
     HWND hwnd = nullptr;
     dockingWindow_.GetWindow(&hwnd);
     required(phwnd) = hwnd;
@@ -127,28 +106,28 @@ HRESULT ToolBar::GetWindow(HWND* phwnd) {
 }
 
 HRESULT ToolBar::ContextSensitiveHelp(BOOL) {
-  Trace("Entering IDeskBand_ContextSensitiveHelp()");
+  kReporter.Trace("Entering IDeskBand_ContextSensitiveHelp()");
   return E_NOTIMPL;
 }
 
 HRESULT ToolBar::ShowDW(BOOL fShow) {
-  Trace("Entering IDeskBand_ShowDW()");
-  return guardedCom("IDeskBand_ShowDW()", [&] { dockingWindow_.ShowDW(fShow); });
+  kReporter.Trace("Entering IDeskBand_ShowDW()");
+  return kReporter.guardCom("IDeskBand_ShowDW()", [&] { dockingWindow_.ShowDW(fShow); });
 }
 
 HRESULT ToolBar::CloseDW(DWORD dwReserved) {
-  Trace("Entering IDeskBand_CloseDW()");
-  return guardedCom("IDeskBand_CloseDW()", [&] { dockingWindow_.CloseDW(dwReserved); });
+  kReporter.Trace("Entering IDeskBand_CloseDW()");
+  return kReporter.guardCom("IDeskBand_CloseDW()", [&] { dockingWindow_.CloseDW(dwReserved); });
 }
 
 HRESULT ToolBar::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
-  Trace("Entering IDeskBand_ResizeBorderDW()");
+  kReporter.Trace("Entering IDeskBand_ResizeBorderDW()");
   return E_NOTIMPL;
 }
 
 HRESULT ToolBar::GetBandInfo(DWORD, DWORD, DESKBANDINFO* pdbi) {
-  Trace("Entering IDeskBand_GetBandInfo()");
-  return guardedCom("IDeskBand_GetBandInfo()", [&] {
+  kReporter.Trace("Entering IDeskBand_GetBandInfo()");
+  return kReporter.guardCom("IDeskBand_GetBandInfo()", [&] {
     DESKBANDINFO& info = required(pdbi);
     const POINTL size{kBandWidth, kBandHeight};
     if (info.dwMask & DBIM_MINSIZE) info.ptMinSize = size;
@@ -175,15 +154,15 @@ HRESULT ToolBar::TranslateAcceleratorIO(MSG*) {
 // IObjectWithSite
 
 HRESULT ToolBar::SetSite(IUnknown* pUnkSite) {
-  Trace("Entering IObjectWithSite_SetSite()");
-  return guardedCom("IObjectWithSite_SetSite()",
-                    [&] { SetToolbandSite(com::Ptr<IUnknown>(pUnkSite)); });
+  kReporter.Trace("Entering IObjectWithSite_SetSite()");
+  return kReporter.guardCom("IObjectWithSite_SetSite()",
+                            [&] { SetToolbandSite(com::Ptr<IUnknown>(pUnkSite)); });
 }
 
 HRESULT ToolBar::GetSite(REFIID riid, void** ppvSite) {
-  Trace("Entering IObjectWithSite_GetSite()");
+  kReporter.Trace("Entering IObjectWithSite_GetSite()");
   if (ppvSite) *ppvSite = nullptr;
-  return guardedCom("IObjectWithSite_GetSite()", [&] {
+  return kReporter.guardCom("IObjectWithSite_GetSite()", [&] {
     void*& out = required(ppvSite);
     platform::check(ToolbandSite()->QueryInterface(riid, &out));
   });
@@ -191,17 +170,17 @@ HRESULT ToolBar::GetSite(REFIID riid, void** ppvSite) {
 
 // IPersist and IPersistStream: the band has nothing to persist.
 
-ToolBar::Persist::Persist(ToolBar& band) : Part(*band.identity()), band_(band) {}
+ToolBar::Persist::Persist(ToolBar& band) : Part(*band.identity()) {}
 
 HRESULT ToolBar::Persist::GetClassID(CLSID* pClassID) {
-  band_.Trace("Entering IPersist_GetClassID()");
-  return band_.guardedCom("IPersist_GetClassID()",
-                          [&] { required(pClassID) = com::CLSIDFromProgID(kToolBarProgId); });
+  kReporter.Trace("Entering IPersist_GetClassID()");
+  return kReporter.guardCom("IPersist_GetClassID()",
+                            [&] { required(pClassID) = com::CLSIDFromProgID(kToolBarProgId); });
 }
 
 HRESULT ToolBar::GetClassID(CLSID* pClassID) {
-  Trace("Entering IPersistStream_GetClassID()");
-  return guardedCom("IPersistStream_GetClassID()", [&] {
+  kReporter.Trace("Entering IPersistStream_GetClassID()");
+  return kReporter.guardCom("IPersistStream_GetClassID()", [&] {
     CLSID clsid{};
     persist_.GetClassID(&clsid);
     required(pClassID) = clsid;
@@ -233,9 +212,9 @@ HRESULT ToolBar::SetInterfaceSafetyOptions(REFIID, DWORD, DWORD) {
 // _Toolbar
 
 HRESULT ToolBar::SetToolbar(VARIANT_BOOL* result) {
-  Trace("Entering SetToolbar()");
+  kReporter.Trace("Entering SetToolbar()");
   VARIANT_BOOL shown = 0;
-  guardedCom("SetToolbar()", [&] {
+  kReporter.guard("SetToolbar()", [&] {
     if (!IsShell5()) return;
     ToolbandBrowser().ShowBrowserBar(kToolBarClsidText, true);
     shown = -1;

@@ -6,7 +6,6 @@
 
 #include "band/Server.h"
 #include "runtime/comobject.h"
-#include "runtime/error.h"
 
 // The class's default interface (_Toolbar), callable by page script.
 // {6B1F4A54-3C8E-4E0B-9F1D-2A7C5E9B4D10}
@@ -77,9 +76,6 @@ class ToolBar final : public com::Object<IDeskBand, IInputObject, IObjectWithSit
     explicit OleWindow(ToolBar& band);
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override;
-
-   private:
-    ToolBar& band_;
   };
   class DockingWindow final : public com::Part<IDockingWindow> {
    public:
@@ -98,16 +94,9 @@ class ToolBar final : public com::Object<IDeskBand, IInputObject, IObjectWithSit
    public:
     explicit Persist(ToolBar& band);
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override;
-
-   private:
-    ToolBar& band_;
   };
 
   IUnknown* identity() { return static_cast<IDeskBand*>(this); }
-  void Trace(const std::string& message);
-  void ReportError(std::string_view routine, const platform::Error& error);
-  template <class Body>
-  HRESULT guardedCom(std::string_view routine, Body&& body);
 
   ServerObject counted_;
   OleWindow oleWindow_{*this};

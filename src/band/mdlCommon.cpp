@@ -1,6 +1,7 @@
 #include "band/mdlCommon.h"
 
 #include "band/Configuration.h"
+#include "band/Reporter.h"
 #include "band/mdlToolband.h"
 #include "platform/browser.h"
 #include "platform/system.h"
@@ -10,11 +11,7 @@
 
 namespace {
 
-constexpr const char* kObject = "mdlCommon";
-
-void reportCommon(std::string_view routine, const platform::Error& error) {
-  LogErrorState("Folverra", kObject, routine, error, "");
-}
+constexpr Reporter kReporter{kProjectName, "mdlCommon"};
 
 // HRESULT_FROM_WIN32(ERROR_BUSY)
 constexpr std::int32_t kBrowserBusy = static_cast<std::int32_t>(0x800700AAu);
@@ -64,7 +61,7 @@ ui::Picture& g_picHandCursor() {
 }
 
 void SubClass(HWND hwnd, WNDPROC procedure) {
-  platform::guarded("SubClass()", reportCommon, [&] {
+  kReporter.guard("SubClass()", [&] {
     const LONG_PTR previous = ui::GetWindowLongPtr(hwnd, GWLP_WNDPROC);
     ui::SetProp(hwnd, "WinProc", reinterpret_cast<HANDLE>(previous));
     ui::SetWindowLongPtr(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
@@ -73,7 +70,7 @@ void SubClass(HWND hwnd, WNDPROC procedure) {
 
 bool IsShell5() {
   bool result = false;
-  platform::guarded("IsShell5()", reportCommon, [&] {
+  kReporter.guard("IsShell5()", [&] {
     OSVERSIONINFO info{};
     info.dwOSVersionInfoSize = sizeof info;
     if (!sys::GetVersionEx(info)) return;
@@ -94,7 +91,7 @@ ui::Picture HandleToPicture(HANDLE handle, int kind) {
 }
 
 void ShowWindowEx(HWND hwnd) {
-  platform::guarded("ShowWindowEx()", reportCommon, [&] {
+  kReporter.guard("ShowWindowEx()", [&] {
     ui::ShowWindow(hwnd, SW_SHOWNORMAL);
     ui::BringWindowToTop(hwnd);
   });
@@ -102,10 +99,10 @@ void ShowWindowEx(HWND hwnd) {
 
 void LaunchBrowser(const std::string& url, VARIANT_BOOL bShowBars, long width, long height,
                    VARIANT_BOOL bResizable) {
-  const auto report = [&](std::string_view routine, const platform::Error& error) {
-    LogErrorState("Folverra", kObject, routine, error, url);
+  const auto reportWithUrl = [&](std::string_view routine, const platform::Error& error) {
+    kReporter.ReportError(routine, error, url);
   };
-  platform::guarded("LaunchBrowser()", report, [&] {
+  kReporter.guard("LaunchBrowser()", reportWithUrl, [&] {
     browser::WebBrowser ie = browser::NewWindow();
     if (bShowBars == VARIANT_FALSE) hideBars(ie);
     ie.setResizable(bResizable != VARIANT_FALSE);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/picture.h"
 #include "platform/wintypes.h"
@@ -16,12 +17,12 @@ void LogError(const std::string& project, const std::string& object, const std::
               const std::string& lastDllError, const std::string& moreInfo) noexcept;
 
 // Reports a caught error state for object in project.
-void LogErrorState(const std::string& project, const std::string& object, std::string_view routine,
+void LogErrorState(std::string_view project, std::string_view object, std::string_view routine,
                    const platform::Error& error, const std::string& moreInfo) noexcept;
 
 // The trace sink: writes "object: message" lines to the file FOLVERRA_TRACE names, and
 // nothing at all when it names none.
-void LogTrace(const std::string& object, const std::string& message) noexcept;
+void LogTrace(std::string_view object, const std::string& message) noexcept;
 
 // The path of the error log.
 std::string ErrorLogPath();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "platform/ui.h"
 #include "runtime/form.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kObject = "mdlToolband";
+constexpr Reporter kReporter{kProjectName, "mdlToolband"};
 constexpr const char* kBrowserService = "{0002DF05-0000-0000-C000-000000000046}";
 constexpr LONG_PTR kBandStyleBits = 0x40010100;
 constexpr WPARAM kSiteCommand = 1019;
@@ -30,19 +31,6 @@ struct Slots {
 Slots& slots() {
   thread_local Slots s;
   return s;
-}
-
-void Trace(const std::string& message) {
-  LogTrace(kObject, message);
-}
-
-void ReportError(std::string_view routine, const platform::Error& error) {
-  LogErrorState("Folverra", kObject, routine, error, "");
-}
-
-template <class Body>
-void guard(std::string_view routine, Body&& body) {
-  platform::guarded(routine, ReportError, std::forward<Body>(body));
 }
 
 WNDPROC installedProc(HWND hwnd) {
@@ -75,7 +63,7 @@ bool isWatched(UINT msg) {
 }  // namespace
 
 void SetToolband(const com::Ptr<IUnknown>& object) {
-  guard("Set Toolband()", [&] { slots().toolband = object; });
+  kReporter.guard("Set Toolband()", [&] { slots().toolband = object; });
 }
 
 com::Ptr<IUnknown> Toolband() {
@@ -83,7 +71,7 @@ com::Ptr<IUnknown> Toolband() {
 }
 
 void SetToolbandSite(const com::Ptr<IUnknown>& site) {
-  guard("Set ToolbandSite()", [&] {
+  kReporter.guard("Set ToolbandSite()", [&] {
     Slots& s = slots();
     if (!site) {
       DestroyBandWindow();
@@ -101,26 +89,26 @@ void SetToolbandSite(const com::Ptr<IUnknown>& site) {
 
 com::Ptr<IUnknown> ToolbandSite() {
   com::Ptr<IUnknown> result;
-  guard("Get ToolbandSite()", [&] { result = slots().site; });
+  kReporter.guard("Get ToolbandSite()", [&] { result = slots().site; });
   return result;
 }
 
 com::Ptr<IOleWindow> GetToolbandSiteWindow() {
   com::Ptr<IOleWindow> result;
-  guard("GetToolbandSiteWindow()",
-        [&] { result = slots().site.query<IOleWindow>(IID_IOleWindow); });
+  kReporter.guard("GetToolbandSiteWindow()",
+                  [&] { result = slots().site.query<IOleWindow>(IID_IOleWindow); });
   return result;
 }
 
 browser::WebBrowser ToolbandBrowser() {
   browser::WebBrowser result;
-  guard("Get ToolbandBrowser()", [&] { result = slots().browser; });
+  kReporter.guard("Get ToolbandBrowser()", [&] { result = slots().browser; });
   return result;
 }
 
 HWND ToolbandHWND() {
   HWND result = nullptr;
-  guard("Get ToolbandHWND()", [&] { result = slots().hwnd; });
+  kReporter.guard("Get ToolbandHWND()", [&] { result = slots().hwnd; });
   return result;
 }
 
@@ -129,15 +117,15 @@ VARIANT_BOOL& g_bSiteCommandSeen() {
 }
 
 void ShowToolband() {
-  guard("ShowToolband()", [&] { ui::ShowWindow(ToolbandHWND(), SW_SHOWNORMAL); });
+  kReporter.guard("ShowToolband()", [&] { ui::ShowWindow(ToolbandHWND(), SW_SHOWNORMAL); });
 }
 
 void HideToolband() {
-  guard("HideToolband()", [&] { ui::ShowWindow(ToolbandHWND(), SW_HIDE); });
+  kReporter.guard("HideToolband()", [&] { ui::ShowWindow(ToolbandHWND(), SW_HIDE); });
 }
 
 void CreateBandWindow() {
-  guard("CreateBandWindow()", [&] {
+  kReporter.guard("CreateBandWindow()", [&] {
     Slots& s = slots();
     frmToolband& form = ui::Instance<frmToolband>::get();
     form.Load();
@@ -154,7 +142,7 @@ void CreateBandWindow() {
 }
 
 void DestroyBandWindow() {
-  guard("DestroyBandWindow()", [&] {
+  kReporter.guard("DestroyBandWindow()", [&] {
     ui::Instance<frmToolband>::Unload();
     // The window is gone: a handle kept here would name a dead or reused window.
     slots().hwnd = nullptr;
@@ -164,7 +152,7 @@ void DestroyBandWindow() {
 
 com::Ptr<IUnknown> FindIESite(const com::Ptr<IServiceProvider>& site) {
   com::Ptr<IUnknown> result;
-  guard("FindIESite()", [&] {
+  kReporter.guard("FindIESite()", [&] {
     const GUID service = com::CLSIDFromString(kBrowserService);
     const IID iid = com::CLSIDFromString(kBrowserService);
     com::Ptr<IUnknown> object;
@@ -176,10 +164,11 @@ com::Ptr<IUnknown> FindIESite(const com::Ptr<IServiceProvider>& site) {
 
 LRESULT CALLBACK Toolband_WNDPROC(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  guard("Toolband_WNDPROC()", [&] {
+  kReporter.guard("Toolband_WNDPROC()", [&] {
     if (isWatched(msg)) {
-      Trace(std::to_string(static_cast<LONG>(msg)) + " - " +
-            std::to_string(static_cast<LONG_PTR>(wParam)) + " - " + std::to_string(lParam));
+      kReporter.Trace(std::to_string(static_cast<LONG>(msg)) + " - " +
+                      std::to_string(static_cast<LONG_PTR>(wParam)) + " - " +
+                      std::to_string(lParam));
       if (wParam == kSiteCommand) g_bSiteCommandSeen() = -1;
     }
     auto previous = reinterpret_cast<WNDPROC>(ui::GetProp(hwnd, "WinProc"));

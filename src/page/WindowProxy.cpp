@@ -1,12 +1,13 @@
 #include "page/WindowProxy.h"
 
-#include "band/mdlCommon.h"
+#include "band/Reporter.h"
 #include "band/mdlToolband.h"
 #include "page/SharedReferences.h"
 #include "page/mdlWindowProxy.h"
-#include "runtime/guard.h"
 
 namespace {
+
+constexpr Reporter kReporter{kProjectName, "WindowProxy", Reporter::TraceName::Qualified};
 
 // One per side, inserted in this order, each at the start of the body.
 constexpr const char* kBorderDivs[] = {
@@ -38,25 +39,18 @@ bool isPermissionDenied(const platform::Error& error) {
   return error.number == platform::kPermissionDenied;
 }
 
-}  // namespace
-
-template <class Body>
-void WindowProxy::guard(std::string_view routine, Body&& body) {
-  platform::guarded(
-      routine, [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
-      std::forward<Body>(body));
-}
-
 // Permission denied only says the page has gone to another site meanwhile: nothing to report.
 template <class Body>
-void WindowProxy::guardSparingDenied(std::string_view routine, Body&& body) {
-  platform::guarded(
+void guardSparingDenied(std::string_view routine, Body&& body) {
+  kReporter.guard(
       routine,
-      [this](std::string_view r, const platform::Error& e) {
-        if (!isPermissionDenied(e)) ReportError(r, e);
+      [](std::string_view r, const platform::Error& e) {
+        if (!isPermissionDenied(e)) kReporter.ReportError(r, e);
       },
       std::forward<Body>(body));
 }
+
+}  // namespace
 
 // The page holds its handlers, not the proxy: a proxy that has gone is not called back.
 template <class Member>
@@ -77,7 +71,7 @@ WindowProxy::WindowProxy() = default;
 
 void WindowProxy::SetWindow(const browser::WebBrowser& window) {
   const auto keep = shared_from_this();
-  platform::guarded(
+  kReporter.guard(
       "Set Window()",
       [&](std::string_view routine, const platform::Error& error) {
         failAttach(routine, error, window);
@@ -106,7 +100,7 @@ bool WindowProxy::hookDocument(const html::Document& document) {
   if (oDocument.body())
     InsertBorderDiv();
   else
-    Trace("oDocument.body Is Nothing");
+    kReporter.Trace("oDocument.body Is Nothing");
   return true;
 }
 
@@ -114,20 +108,20 @@ void WindowProxy::failAttach(std::string_view routine, const platform::Error& er
                              const browser::WebBrowser& window) {
   // Permission denied: a frame of another site, which this page may never touch.
   if (isPermissionDenied(error)) {
-    ReportError(routine, error, addresses(window));
+    kReporter.ReportError(routine, error, addresses(window));
     discard();
     return;
   }
-  ReportError(routine, error);
+  kReporter.ReportError(routine, error);
   Cleanup();
 }
 
 void WindowProxy::Cleanup() {
   const auto keep = shared_from_this();
-  platform::guarded(
+  kReporter.guard(
       "Cleanup()",
       [&](std::string_view routine, const platform::Error& error) {
-        if (!isPermissionDenied(error)) ReportError(routine, error, addresses(oWindow));
+        if (!isPermissionDenied(error)) kReporter.ReportError(routine, error, addresses(oWindow));
       },
       [&] {
         if (oDocument && oDocument.getElementById("dvLumBorderLeft").is(g_BorderLeft()))
@@ -157,7 +151,7 @@ void WindowProxy::ClearOverlays() {
 
 html::Document WindowProxy::Document() {
   html::Document result;
-  guard("Get Document()", [&] { result = oDocument; });
+  kReporter.guard("Get Document()", [&] { result = oDocument; });
   return result;
 }
 
@@ -170,18 +164,18 @@ void WindowProxy::followReadyState() {
 }
 
 void WindowProxy::DocumentComplete() {
-  guard("DocumentComplete()", [&] { bDocumentReady = -1; });
+  kReporter.guard("DocumentComplete()", [&] { bDocumentReady = -1; });
 }
 
 bool WindowProxy::bHasBorderDiv() {
   bool result = false;
-  guard("Get bHasBorderDiv()",
-        [&] { result = !oDocument.getElementById("dvLumBorderLeft").isNothing(); });
+  kReporter.guard("Get bHasBorderDiv()",
+                  [&] { result = !oDocument.getElementById("dvLumBorderLeft").isNothing(); });
   return result;
 }
 
 void WindowProxy::InsertBorderDiv() {
-  guard("InsertBorderDiv()", [&] {
+  kReporter.guard("InsertBorderDiv()", [&] {
     if (bHasBorderDiv()) return;
     html::Element body = oDocument.body();
     for (const char* markup : kBorderDivs) body.insertAdjacentHTML("afterBegin", markup);
@@ -189,10 +183,10 @@ void WindowProxy::InsertBorderDiv() {
 }
 
 void WindowProxy::oDocument_onreadystatechange() {
-  platform::guarded(
+  kReporter.guard(
       "oDocument_onreadystatechange()",
       [&](std::string_view routine, const platform::Error& error) {
-        ReportError(routine, error, addressOf(ToolbandBrowser()));
+        kReporter.ReportError(routine, error, addressOf(ToolbandBrowser()));
       },
       [&] {
         followReadyState();
@@ -202,7 +196,7 @@ void WindowProxy::oDocument_onreadystatechange() {
 
 // Sizing the clip bar here joins once the clip bar exists.
 void WindowProxy::oDocumentWindow_onload() {
-  guard("oDocumentWindow_onload()", [&] { InsertBorderDiv(); });
+  kReporter.guard("oDocumentWindow_onload()", [&] { InsertBorderDiv(); });
 }
 
 void WindowProxy::oDocumentWindow_onunload() {
@@ -221,7 +215,7 @@ void WindowProxy::WindowEvents::WindowClosing(bool isChildWindow, bool& cancel) 
 
 void WindowProxy::oWindow_WindowClosing(bool cancel) {
   const auto keep = shared_from_this();
-  guard("oWindow_WindowClosing()", [&] {
+  kReporter.guard("oWindow_WindowClosing()", [&] {
     if (!cancel) Cleanup();
   });
 }
@@ -246,13 +240,4 @@ void WindowProxy::holdDocumentWindow(const html::Window& window) {
   unloadConnection_ =
       window ? oDocumentWindow.on("onunload", handler(&WindowProxy::oDocumentWindow_onunload))
              : platform::Connection();
-}
-
-void WindowProxy::Trace(const std::string& message) {
-  LogTrace("Folverra.WindowProxy", message);
-}
-
-void WindowProxy::ReportError(std::string_view routine, const platform::Error& error,
-                              const std::string& moreInfo) {
-  LogErrorState("Folverra", "WindowProxy", routine, error, moreInfo);
 }

@@ -59,14 +59,6 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   template <class Member>
   html::Handler handler(Member member);
 
-  void Trace(const std::string& message);
-  void ReportError(std::string_view routine, const platform::Error& error,
-                   const std::string& moreInfo = {});
-  template <class Body>
-  void guard(std::string_view routine, Body&& body);
-  template <class Body>
-  void guardSparingDenied(std::string_view routine, Body&& body);
-
   browser::WebBrowser oWindow;
   html::Document oDocument;
   html::Window oDocumentWindow;

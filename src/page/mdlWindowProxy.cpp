@@ -3,12 +3,13 @@
 #include <limits>
 #include <string>
 
-#include "band/mdlCommon.h"
+#include "band/Reporter.h"
 #include "page/SharedReferences.h"
 #include "page/WindowProxy.h"
-#include "runtime/guard.h"
 
 namespace {
+
+constexpr Reporter kReporter{kProjectName, "mdlWindowProxy"};
 
 using Proxies = std::vector<std::shared_ptr<WindowProxy>>;
 
@@ -20,15 +21,6 @@ struct Registry {
 Registry& registry() {
   thread_local Registry r;
   return r;
-}
-
-void reportWithInfo(std::string_view routine, const platform::Error& error,
-                    const std::string& moreInfo) {
-  LogErrorState("Folverra", "mdlWindowProxy", routine, error, moreInfo);
-}
-
-void ReportError(std::string_view routine, const platform::Error& error) {
-  reportWithInfo(routine, error, "");
 }
 
 // Entries past the end read as empty: a cleanup may shrink the list under the walk.
@@ -54,7 +46,7 @@ std::int32_t g_ProxyCount() {
 }
 
 void AddProxy(const std::shared_ptr<WindowProxy>& proxy) {
-  platform::guarded("AddProxy()", ReportError, [&] {
+  kReporter.guard("AddProxy()", [&] {
     Registry& r = registry();
     if (r.count == std::numeric_limits<std::int32_t>::max()) platform::raise(platform::kOverflow);
     r.proxies.push_back(proxy);
@@ -63,7 +55,7 @@ void AddProxy(const std::shared_ptr<WindowProxy>& proxy) {
 }
 
 void RemoveProxy(const WindowProxy* proxy) {
-  platform::guarded("RemoveProxy()", ReportError, [&] {
+  kReporter.guard("RemoveProxy()", [&] {
     Registry& r = registry();
     Proxies kept{nullptr};
     for (std::int32_t i = 1; i <= r.count; ++i)
@@ -79,10 +71,10 @@ void ProxyCleanup() {
   const std::int32_t first = 0;
   const std::int32_t last = registry().count;
   std::int32_t index = last;
-  platform::guarded(
+  kReporter.guard(
       "ProxyCleanup()",
       [&](std::string_view routine, const platform::Error& error) {
-        reportWithInfo(
+        kReporter.ReportError(
             routine, error,
             std::to_string(index) + " - " + std::to_string(first) + " - " + std::to_string(last));
       },

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "band/Configuration.h"
+#include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
 #include "dialogs/frmClipSelection.h"
@@ -50,13 +51,6 @@ xml::Document& g_oSupportedVideo() {
   return document;
 }
 
-template <class Body>
-void frmToolband::guard(std::string_view routine, Body&& body) {
-  platform::guarded(
-      routine, [this](std::string_view r, const platform::Error& e) { ReportError(r, e); },
-      std::forward<Body>(body));
-}
-
 // The controls' pictures and the menu's icons are the form's design: they are there before
 // anything runs.
 frmToolband::frmToolband() {
@@ -82,7 +76,7 @@ frmToolband::~frmToolband() {
 }
 
 void frmToolband::Form_Initialize() {
-  guard("Form_Initialize()", [&] {
+  reporter_.guard("Form_Initialize()", [&] {
     pcbToolbar.Left = 0;
     pcbToolbar.Top = 0;
     pcbToolbar.Width = ScaleWidth();
@@ -100,7 +94,7 @@ void frmToolband::Form_Initialize() {
 }
 
 void frmToolband::Form_Load() {
-  guard("Form_Load()", [&] {
+  reporter_.guard("Form_Load()", [&] {
     bPrint = 0;
     ui::InitCommonControls();
     holdIEWindow(ToolbandBrowser());
@@ -111,7 +105,7 @@ void frmToolband::Form_Load() {
 }
 
 void frmToolband::Form_Resize() {
-  guard("Form_Resize()", [&] {
+  reporter_.guard("Form_Resize()", [&] {
     pcbToolbar.Width = ScaleWidth();
     imgBackground.Width = ScaleWidth();
     LayoutToolbar();
@@ -120,7 +114,7 @@ void frmToolband::Form_Resize() {
 }
 
 void frmToolband::LayoutToolbar() {
-  guard("LayoutToolbar()", [&] {
+  reporter_.guard("LayoutToolbar()", [&] {
     imgClipIt[0].Left = kButtonLeft;
     imgClipIt[1].Left = kButtonLeft;
     imgArrow.Left = imgClipIt[0].Width + kButtonLeft + 1;
@@ -134,7 +128,7 @@ void frmToolband::tmrLoad_Timer() {
 }
 
 void frmToolband::imgArrow_MouseUp(int, int, long, long) {
-  guard("imgArrow_MouseUp()", [&] {
+  reporter_.guard("imgArrow_MouseUp()", [&] {
     const std::vector<ServicePage> pages = servicePages();
     ui::PopupMenu menu;
     menu.hWndOwner = hWnd();
@@ -151,7 +145,7 @@ void frmToolband::imgArrow_MouseUp(int, int, long, long) {
 }
 
 void frmToolband::BringBrowserToTop() {
-  guard("BringBrowserToTop()", [&] {
+  reporter_.guard("BringBrowserToTop()", [&] {
     ui::SetForegroundWindow(ToolbandBrowser().hwnd());
     ui::BringWindowToTop(ToolbandHWND());
     ui::SetFocus(ToolbandHWND());
@@ -159,7 +153,7 @@ void frmToolband::BringBrowserToTop() {
 }
 
 void frmToolband::Form_Unload(int& cancel) {
-  guard("Form_Unload()", [&] {
+  reporter_.guard("Form_Unload()", [&] {
     ui::Instance<frmMouseOver>::Unload();
     ProxyCleanup();
     oDocument = {};
@@ -170,7 +164,7 @@ void frmToolband::Form_Unload(int& cancel) {
 
 html::Document frmToolband::Document() {
   html::Document result;
-  guard("Get Document()", [&] { result = oDocument; });
+  reporter_.guard("Get Document()", [&] { result = oDocument; });
   return result;
 }
 
@@ -193,7 +187,7 @@ void frmToolband::evtSettings_OnEvent() {
 }
 
 void frmToolband::g_IEWindow_BeforeNavigate2(bool& cancel) {
-  guard("g_IEWindow_BeforeNavigate2()", [&] {
+  reporter_.guard("g_IEWindow_BeforeNavigate2()", [&] {
     ui::Instance<frmClipSelection>::Unload();
     ui::Instance<frmMouseOver>::Unload();
     cancel = false;
@@ -202,7 +196,7 @@ void frmToolband::g_IEWindow_BeforeNavigate2(bool& cancel) {
 
 // Every frame's completion comes here too, so the top-level browser is asked each time.
 void frmToolband::g_IEWindow_DocumentComplete(const std::string& url) {
-  guard("g_IEWindow_DocumentComplete(pDisp, " + url + ")", [&] {
+  reporter_.guard("g_IEWindow_DocumentComplete(pDisp, " + url + ")", [&] {
     const browser::DocumentObject document = ToolbandBrowser().Document();
     oDocument = document.typeName() == "HTMLDocument" ? document.html() : html::Document();
   });
@@ -212,7 +206,7 @@ void frmToolband::g_IEWindow_DocumentComplete(const std::string& url) {
 // keeps it from here on.
 void frmToolband::g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp,
                                                const std::string& url) {
-  guard("g_IEWindow_NavigateComplete2(pDisp, " + url + ")", [&] {
+  reporter_.guard("g_IEWindow_NavigateComplete2(pDisp, " + url + ")", [&] {
     if (!g_hWndIEServer()) ui::EnumChildWindows(ToolbandBrowser().hwnd(), &FindIEServerProc, 0);
     WindowProxy::New()->SetWindow(pDisp);
   });
@@ -220,7 +214,7 @@ void frmToolband::g_IEWindow_NavigateComplete2(const browser::WebBrowser& pDisp,
 
 // The browser's toolbar being shown or hidden is no concern of the band.
 void frmToolband::g_IEWindow_OnToolBar(bool toolBar) {
-  guard(std::string("g_IEWindow_OnToolBar(") + (toolBar ? "True" : "False") + ")", [] {});
+  reporter_.guard(std::string("g_IEWindow_OnToolBar(") + (toolBar ? "True" : "False") + ")", [] {});
 }
 
 void frmToolband::holdIEWindow(const browser::WebBrowser& window) {
@@ -248,15 +242,7 @@ void frmToolband::BrowserEvents::OnToolBar(bool toolBar) {
   form.g_IEWindow_OnToolBar(toolBar);
 }
 
-void frmToolband::ReportError(std::string_view routine, const platform::Error& error,
-                              const std::string& moreInfo) {
-  std::string info = moreInfo;
-  // Without more to say, the page being shown is the most useful context.
-  if (info.empty()) {
-    try {
-      if (g_IEWindow) info = g_IEWindow.LocationURL();
-    } catch (...) {
-    }
-  }
-  LogErrorState("Folverra", "frmToolband", routine, error, info);
+// Without more to say, the page being shown is the most useful context of a report.
+std::string frmToolband::pageShown() const {
+  return g_IEWindow ? g_IEWindow.LocationURL() : std::string();
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "band/Reporter.h"
 #include "platform/browser.h"
 #include "platform/controls.h"
 #include "platform/html.h"
@@ -42,8 +43,6 @@ class frmToolband : public ui::Form {
   void LayoutToolbar();
   void imgArrow_MouseUp(int button, int shift, long x, long y);
   void BringBrowserToTop();
-  void ReportError(std::string_view routine, const platform::Error& error,
-                   const std::string& moreInfo = {});
 
  protected:
   std::string formName() const override { return "frmToolband"; }
@@ -74,9 +73,10 @@ class frmToolband : public ui::Form {
   void RequestSupportedVideo();
   // Holding another browser, or none, moves the event connection with it.
   void holdIEWindow(const browser::WebBrowser& window);
-  template <class Body>
-  void guard(std::string_view routine, Body&& body);
+  std::string pageShown() const;
 
+  const Reporter reporter_{kProjectName, "frmToolband", Reporter::TraceName::Object,
+                           Reporter::contextOf<&frmToolband::pageShown>(this)};
   BrowserEvents browserEvents_{*this};
   platform::Connection browserConnection_;
 };

@@ -5,20 +5,28 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <thread>
 
 #include "band/Server.h"
+#include "band/mdlToolband.h"
 #include "headless/browser.h"
 #include "support.h"
 
 struct BandFixture : ::testing::Test {
   testing_support::ModuleFolder dir;
   std::unique_ptr<headless::BrowserWindow> window;
+  // Never cleared by the band: a mark left on this thread would keep later pages' proxies.
+  const VARIANT_BOOL siteCommandSeen = g_bSiteCommandSeen();
 
   void SetUp() override {
     ASSERT_EQ(DllRegisterServer(), S_OK);
     window = std::make_unique<headless::BrowserWindow>();
   }
-  void TearDown() override { window.reset(); }
+  void TearDown() override {
+    window.reset();
+    g_bSiteCommandSeen() = siteCommandSeen;
+  }
 
   // A new band object, not yet sited.
   static com::Ptr<IUnknown> createBand() {
@@ -32,8 +40,24 @@ struct BandFixture : ::testing::Test {
   static com::Ptr<T> as(const com::Ptr<IUnknown>& object, REFIID iid) {
     return object.query<T>(iid);
   }
+  static com::Ptr<IObjectWithSite> siteOf(const com::Ptr<IUnknown>& band) {
+    return as<IObjectWithSite>(band, IID_IObjectWithSite);
+  }
   testing_support::Log log() const { return testing_support::readLog(dir.log()); }
-  std::size_t records() const {
-    return std::filesystem::exists(dir.log()) ? log().records.size() : 0;
+  // The log's records as "object routine number", joined by "; ": empty without a log.
+  std::string reported() const {
+    std::string lines;
+    if (std::filesystem::exists(dir.log()))
+      for (const auto& r : log().records)
+        lines += (lines.empty() ? "" : "; ") + r.at("object") + " " + r.at("routine") + " " +
+                 r.at("number");
+    return lines;
   }
 };
+
+// Runs body on a thread of its own, so the per-thread slots and windows start empty and go
+// with it.
+template <class Body>
+void onFreshThread(Body&& body) {
+  std::thread(std::forward<Body>(body)).join();
+}

@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <ctime>
 #include <fstream>
-#include <set>
+#include <iomanip>
+#include <sstream>
 #include <thread>
 
+#include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "support.h"
 
@@ -22,58 +24,83 @@ void report(const std::string& description, const std::string& moreInfo = "") {
            moreInfo);
 }
 
-std::size_t asideCount(const ModuleFolder& dir) {
-  std::size_t n = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    if (e.path().filename().string().rfind("errors.xml.unreadable-", 0) == 0) ++n;
-  return n;
+std::string contentOf(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// What the logs moved aside in dir held.
+std::vector<std::string> asides(const ModuleFolder& dir) {
+  std::vector<std::string> held;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    if (e.path().filename().string().rfind("errors.xml.unreadable-", 0) == 0)
+      held.push_back(contentOf(e.path()));
+  return held;
+}
+
+// A stamp "YYYY-MM-DD hh:mm:ss" read as local time; -1 when it is not one.
+std::time_t localTimeOf(const std::string& stamp) {
+  std::tm tm{};
+  std::istringstream in(stamp);
+  in >> std::get_time(&tm, "%Y-%m-%d %H:%M:%S");
+  std::ostringstream again;
+  again << std::put_time(&tm, "%Y-%m-%d %H:%M:%S");
+  if (in.fail() || again.str() != stamp) return -1;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+// A local zone far from UTC, so that a stamp in UTC cannot pass for local time. The zone
+// before is put back and read again.
+struct FarZone {
+  struct Reread {
+    ~Reread() { tzset(); }
+  } reread;
+  ScopedEnv tz{"TZ", std::string("FVT-5:30")};
+  FarZone() { tzset(); }
+};
 
 }  // namespace
 
-TEST(ErrorLog, FirstReportCreatesTheLogWithTwelveFieldsInOrder) {
+TEST(ErrorLog, ReportsAppendTwelveFieldsInOrderStampedWithTheLocalTimeAndTextUnchanged) {
   ModuleFolder dir;
-  report("Not implemented", "http://example.test/page");
+  FarZone zone;
+  const std::vector<std::string> descriptions = {
+      "Not implemented",     "a < b && c > d", "<error>&amp;</error>",
+      "\"quoted\" 'single'", "plain",          "ünïcødé ✓"};
+  const std::time_t before = std::time(nullptr);  // whole seconds, as the log counts
+  for (const auto& d : descriptions) report(d, "http://example.test/page");
+  const std::time_t after = std::time(nullptr);
   const auto log = readLog(dir.log());
   ASSERT_TRUE(log.wellFormed);
   EXPECT_EQ(log.root, "errors");
-  ASSERT_EQ(log.records.size(), 1u);
+  ASSERT_EQ(log.records.size(), descriptions.size());
   const std::vector<std::string> order = {"major",   "minor",       "revision",       "timestamp",
                                           "project", "object",      "routine",        "source",
                                           "number",  "description", "last-dll-error", "more-info"};
-  EXPECT_EQ(log.fieldOrder[0], order);
-  const auto& r = log.records[0];
-  EXPECT_EQ(r.at("major"), "3");
-  EXPECT_EQ(r.at("minor"), "0");
-  EXPECT_EQ(r.at("revision"), "0");
-  EXPECT_EQ(r.at("number"), "-2147467263");
-  EXPECT_EQ(r.at("routine"), "SetToolbar()");
-  EXPECT_EQ(r.at("more-info"), "http://example.test/page");
-  EXPECT_EQ(r.at("timestamp").size(), std::string("2026-12-06 19:44:15").size());
-}
-
-TEST(ErrorLog, ReportsAppendOldestFirstAndMarkupReadsBackUnchanged) {
-  ModuleFolder dir;
-  const std::vector<std::string> descriptions = {"a < b && c > d", "<error>&amp;</error>",
-                                                 "\"quoted\" 'single'", "plain", "ünïcødé ✓"};
-  for (const auto& d : descriptions) report(d);
-  const auto log = readLog(dir.log());
-  ASSERT_EQ(log.records.size(), descriptions.size());
-  for (std::size_t i = 0; i < descriptions.size(); ++i)
-    EXPECT_EQ(log.records[i].at("description"), descriptions[i]);
+  for (std::size_t i = 0; i < descriptions.size(); ++i) {
+    const auto& r = log.records[i];
+    EXPECT_EQ(log.fieldOrder[i], order);
+    EXPECT_EQ(r.at("description"), descriptions[i]) << "oldest first, as written";
+    EXPECT_EQ(r.at("major") + "." + r.at("minor") + "." + r.at("revision"), "3.0.0");
+    EXPECT_EQ(r.at("number"), "-2147467263");
+    EXPECT_EQ(r.at("routine"), "SetToolbar()");
+    EXPECT_EQ(r.at("more-info"), "http://example.test/page");
+    const std::time_t stamp = localTimeOf(r.at("timestamp"));
+    EXPECT_TRUE(before <= stamp && stamp <= after) << r.at("timestamp");
+  }
 }
 
 TEST(ErrorLog, UnreadableLogIsMovedAsideAndAFreshLogHoldsTheReport) {
-  struct Case {
+  const struct {
     const char* name;
     std::string content;
-    std::size_t keptAside;
-  };
-  const Case cases[] = {
-      {"not xml", "this is not <xml", 1},
-      {"truncated", "<errors><error><major>3</major>", 1},
-      {"two roots", "<errors/><errors/>", 1},
-      {"empty file", "", 0},
+    bool keptAside;
+  } cases[] = {
+      {"not xml", "this is not <xml", true},
+      {"truncated", "<errors><error><major>3</major>", true},
+      {"two roots", "<errors/><errors/>", true},
+      {"empty file", "", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -84,12 +111,7 @@ TEST(ErrorLog, UnreadableLogIsMovedAsideAndAFreshLogHoldsTheReport) {
     ASSERT_TRUE(log.wellFormed);
     ASSERT_EQ(log.records.size(), 1u);
     EXPECT_EQ(log.records[0].at("description"), "after corruption");
-    ASSERT_EQ(asideCount(dir), c.keptAside);
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-      if (e.path().filename().string().rfind("errors.xml.unreadable-", 0) != 0) continue;
-      std::ifstream in(e.path());
-      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.content);
-    }
+    EXPECT_EQ(asides(dir), c.keptAside ? std::vector{c.content} : std::vector<std::string>{});
   }
 }
 
@@ -98,21 +120,12 @@ TEST(ErrorLog, ReportIntoAFolderThatCannotBeWrittenIsLostSilently) {
   const auto readOnly = dir.path() / "read-only";
   std::filesystem::create_directories(readOnly);
   ::chmod(readOnly.c_str(), 0555);
-  struct Case {
-    std::filesystem::path folder;
-    bool applies;
-  };
-  const Case cases[] = {
-      {readOnly, ::geteuid() != 0},  // root writes there anyway
-      {"/proc", true},               // read-only even for root
-      {dir.path() / "missing", true},
-  };
-  for (const auto& c : cases) {
-    if (!c.applies) continue;
-    SCOPED_TRACE(c.folder);
-    ScopedEnv moduleDir("FOLVERRA_MODULE_DIR", c.folder.string());
+  for (const std::filesystem::path& folder : {readOnly, {"/proc"}, dir.path() / "missing"}) {
+    if (folder == readOnly && ::geteuid() == 0) continue;  // root writes there anyway
+    SCOPED_TRACE(folder);
+    ScopedEnv moduleDir("FOLVERRA_MODULE_DIR", folder.string());
     report("lost");
-    EXPECT_FALSE(std::filesystem::exists(c.folder / "errors.xml"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "errors.xml"));
   }
   ::chmod(readOnly.c_str(), 0755);
 }
@@ -140,4 +153,30 @@ TEST(ErrorLog, ConcurrentThreadsAndProcessesLoseNoReport) {
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos)
         << "a temporary file was left behind";
+}
+
+TEST(TraceSink, WritesObjectAndMessageLinesOnlyToTheFileTheVariableNames) {
+  ModuleFolder dir;
+  const auto file = dir.path() / "trace.txt";
+  const struct {
+    const char* name;
+    std::optional<std::string> value;
+    std::string appended;
+  } cases[] = {
+      {"unset", std::nullopt, ""},
+      {"empty", "", ""},
+      {"naming a file", file.string(), "Tester: Entering Clip()\nFolverra.Tester: 3 - 4\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(file) << "kept\n";
+    {
+      ScopedEnv trace("FOLVERRA_TRACE", c.value);
+      Reporter(kProjectName, "Tester").Trace("Entering Clip()");
+      Reporter(kProjectName, "Tester", Reporter::TraceName::Qualified).Trace("3 - 4");
+    }
+    EXPECT_EQ(contentOf(file), "kept\n" + c.appended);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "nothing written beside it";
+  }
 }

@@ -2,7 +2,8 @@
 
 #include <barrier>
 #include <cstring>
-#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "band/ToolBar.h"
 #include "band/mdlCommon.h"
@@ -10,6 +11,7 @@
 #include "band_fixture.h"
 #include "headless/system.h"
 #include "platform/ui.h"
+#include "runtime/comobject.h"
 #include "runtime/form.h"
 #include "toolbar/frmToolband.h"
 
@@ -23,13 +25,65 @@ HWND bandWindowOf(const com::Ptr<IUnknown>& band) {
   return hwnd;
 }
 
+// A site that lacks what a real band site has: the browser service, or a window.
+class PartialSite final : public com::Object<IOleWindow, IServiceProvider> {
+ public:
+  PartialSite(HWND window, com::Ptr<IUnknown> browser, bool hasWindow)
+      : window_(window), browser_(std::move(browser)), hasWindow_(hasWindow) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    if (!hasWindow_ && IsEqualGUID(riid, IID_IOleWindow)) return E_NOINTERFACE;
+    return com::answer(riid, ppv,
+                       {{IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
+                        {IID_IOleWindow, static_cast<IOleWindow*>(this)}});
+  }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override {
+    *phwnd = window_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID, REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    return browser_ ? browser_->QueryInterface(riid, ppv) : E_NOINTERFACE;
+  }
+
+ private:
+  HWND window_;
+  com::Ptr<IUnknown> browser_;
+  bool hasWindow_;
+};
+
+// What reaches the site window's own procedure.
+struct Seen {
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  bool operator==(const Seen&) const = default;
+};
+thread_local std::vector<Seen> t_seen;
+LRESULT CALLBACK recordingProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+  t_seen.push_back({msg, wParam, lParam});
+  return static_cast<LRESULT>(msg) * 1000 + 7;
+}
+
+void expectNoSlots() {
+  EXPECT_TRUE(ToolbandSite().isNothing());
+  EXPECT_TRUE(ToolbandBrowser().isNothing());
+  EXPECT_EQ(ToolbandHWND(), nullptr);
+}
+
 }  // namespace
 
 TEST_F(ToolBarTest, LifecycleDrivenAsTheBrowserDrivesIt) {
   auto band = createBand();
   auto deskBand = as<IDeskBand>(band, IID_IDeskBand);
-  ASSERT_EQ(as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(window->site().get()), S_OK);
+  EXPECT_EQ(siteOf(band)->SetSite(nullptr), S_OK) << "no site to lose yet";
+  expectNoSlots();
+  ASSERT_EQ(siteOf(band)->SetSite(window->site().get()), S_OK);
   EXPECT_TRUE(ToolbandBrowser().is(browser::WebBrowser::FromUnknown(window->browserObject())));
+  com::Ptr<IUnknown> answered;
+  EXPECT_EQ(siteOf(band)->GetSite(IID_IOleWindow, answered.putVoid()), S_OK);
+  EXPECT_TRUE(answered.is(window->site()));
 
   HWND hwnd = bandWindowOf(band);
   ASSERT_TRUE(ui::IsWindow(hwnd));
@@ -37,149 +91,101 @@ TEST_F(ToolBarTest, LifecycleDrivenAsTheBrowserDrivesIt) {
   EXPECT_EQ(ui::GetParent(hwnd), window->bandSiteWindow());
   EXPECT_EQ(ui::GetWindowLongPtr(hwnd, GWL_STYLE) & 0x40010100, 0x40010100);
   EXPECT_FALSE(ui::IsWindowVisible(hwnd)) << "hidden until ShowDW";
-
-  struct Step {
-    const char* name;
-    HRESULT (*call)(IDeskBand&);
-    bool visible;
-  };
-  const Step steps[] = {
-      {"ShowDW(TRUE)", [](IDeskBand& b) { return b.ShowDW(TRUE); }, true},
-      {"ShowDW(FALSE)", [](IDeskBand& b) { return b.ShowDW(FALSE); }, false},
-      {"ShowDW(TRUE) again", [](IDeskBand& b) { return b.ShowDW(TRUE); }, true},
-      {"CloseDW", [](IDeskBand& b) { return b.CloseDW(0); }, false},
-      {"ShowDW(TRUE) after CloseDW", [](IDeskBand& b) { return b.ShowDW(TRUE); }, true},
-  };
-  for (const auto& step : steps) {
-    SCOPED_TRACE(step.name);
-    EXPECT_EQ(step.call(*deskBand.get()), S_OK);
-    EXPECT_EQ(bool(ui::IsWindowVisible(hwnd)), step.visible);
+  // ShowDW(TRUE), ShowDW(FALSE), again, CloseDW (-1), and ShowDW(TRUE) after it.
+  for (const auto& [show, visible] : std::initializer_list<std::pair<int, bool>>{
+           {1, true}, {0, false}, {1, true}, {-1, false}, {1, true}}) {
+    SCOPED_TRACE(show);
+    EXPECT_EQ(show < 0 ? deskBand->CloseDW(0) : deskBand->ShowDW(show), S_OK);
+    EXPECT_EQ(bool(ui::IsWindowVisible(hwnd)), visible);
     EXPECT_EQ(bandWindowOf(band), hwnd) << "the same window throughout";
   }
 
-  ASSERT_EQ(as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(nullptr), S_OK);
+  ASSERT_EQ(siteOf(band)->SetSite(nullptr), S_OK);
   EXPECT_FALSE(ui::IsWindow(hwnd));
-  EXPECT_TRUE(ToolbandSite().isNothing());
-  EXPECT_TRUE(ToolbandBrowser().isNothing());
-  EXPECT_EQ(ToolbandHWND(), nullptr);
+  expectNoSlots();
   EXPECT_FALSE(ui::Instance<frmToolband>::exists());
-  EXPECT_EQ(records(), 0u) << "nothing in the lifecycle fails";
+  EXPECT_EQ(reported(), "") << "nothing in the lifecycle fails";
 }
 
 TEST_F(ToolBarTest, GetBandInfoWritesOnlyWhatTheMaskAsksFor) {
   auto deskBand = as<IDeskBand>(createBand(), IID_IDeskBand);
-  const POINTL band{36, 25};
-  struct Case {
-    DWORD mask;
-    bool min, max, integral, actual, mode;
-  };
-  const Case cases[] = {
-      {0, false, false, false, false, false},
-      {DBIM_MINSIZE, true, false, false, false, false},
-      {DBIM_MAXSIZE, false, true, false, false, false},
-      {DBIM_INTEGRAL, false, false, true, false, false},
-      {DBIM_ACTUAL, false, false, false, true, false},
-      {DBIM_MODEFLAGS, false, false, false, false, true},
-      {DBIM_TITLE | DBIM_BKCOLOR, false, false, false, false, false},
-      {0x7F, true, true, true, true, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.mask);
+  const auto same = [](POINTL a, POINTL b) { return a.x == b.x && a.y == b.y; };
+  for (DWORD mask : {DWORD{0}, DBIM_MINSIZE, DBIM_MAXSIZE, DBIM_INTEGRAL, DBIM_ACTUAL,
+                     DBIM_MODEFLAGS, DBIM_TITLE | DBIM_BKCOLOR, DWORD{0x7F}}) {
+    SCOPED_TRACE(mask);
     DESKBANDINFO info;
     std::memset(&info, 0xAB, sizeof info);
-    DESKBANDINFO untouched = info;
-    info.dwMask = untouched.dwMask = c.mask;
+    const DESKBANDINFO untouched = info;
+    info.dwMask = mask;
     ASSERT_EQ(deskBand->GetBandInfo(7, 3, &info), S_OK);
-    const auto same = [](POINTL a, POINTL b) { return a.x == b.x && a.y == b.y; };
-    EXPECT_TRUE(same(info.ptMinSize, c.min ? band : untouched.ptMinSize));
-    EXPECT_TRUE(same(info.ptMaxSize, c.max ? band : untouched.ptMaxSize));
-    EXPECT_TRUE(same(info.ptIntegral, c.integral ? band : untouched.ptIntegral));
-    EXPECT_TRUE(same(info.ptActual, c.actual ? band : untouched.ptActual));
-    EXPECT_EQ(info.dwModeFlags, c.mode ? DBIMF_NORMAL : untouched.dwModeFlags);
-    EXPECT_EQ(info.dwMask, c.mask);
+    const auto size = [&](DWORD bit, POINTL was) { return mask & bit ? POINTL{36, 25} : was; };
+    EXPECT_TRUE(same(info.ptMinSize, size(DBIM_MINSIZE, untouched.ptMinSize)));
+    EXPECT_TRUE(same(info.ptMaxSize, size(DBIM_MAXSIZE, untouched.ptMaxSize)));
+    EXPECT_TRUE(same(info.ptIntegral, size(DBIM_INTEGRAL, untouched.ptIntegral)));
+    EXPECT_TRUE(same(info.ptActual, size(DBIM_ACTUAL, untouched.ptActual)));
+    EXPECT_EQ(info.dwModeFlags, mask & DBIM_MODEFLAGS ? DBIMF_NORMAL : untouched.dwModeFlags);
+    EXPECT_EQ(info.dwMask, mask);
     EXPECT_EQ(std::memcmp(info.wszTitle, untouched.wszTitle, sizeof info.wszTitle), 0);
     EXPECT_EQ(info.crBkgnd, untouched.crBkgnd);
   }
 }
 
-TEST_F(ToolBarTest, RefusedMethodsReturnNotImplementedAndLogNothing) {
+TEST_F(ToolBarTest, UnsitedEveryMethodAnswersAsTheBrowserExpectsAndOnlySiteUsersLog) {
   auto band = createBand();
+  auto stream = as<IPersistStream>(band, IID_IPersistStream);
+  auto docking = as<IDockingWindow>(band, IID_IDockingWindow);
+  auto input = as<IInputObject>(band, IID_IInputObject);
+  auto safety = as<IObjectSafety>(band, IID_IObjectSafety);
   RECT border{};
   ULARGE_INTEGER size{};
-  struct Case {
-    const char* name;
-    HRESULT result;
-  };
-  const Case cases[] = {
-      {"IPersistStream::IsDirty", as<IPersistStream>(band, IID_IPersistStream)->IsDirty()},
-      {"IPersistStream::GetSizeMax",
-       as<IPersistStream>(band, IID_IPersistStream)->GetSizeMax(&size)},
-      {"IDeskBand::ResizeBorderDW",
-       as<IDeskBand>(band, IID_IDeskBand)->ResizeBorderDW(&border, nullptr, FALSE)},
-      {"IDockingWindow::ResizeBorderDW",
-       as<IDockingWindow>(band, IID_IDockingWindow)->ResizeBorderDW(&border, nullptr, FALSE)},
-      {"IOleWindow::ContextSensitiveHelp",
-       as<IOleWindow>(band, IID_IOleWindow)->ContextSensitiveHelp(TRUE)},
-      {"IDockingWindow::ContextSensitiveHelp",
-       as<IDockingWindow>(band, IID_IDockingWindow)->ContextSensitiveHelp(TRUE)},
-      {"IDeskBand::ContextSensitiveHelp",
-       as<IDeskBand>(band, IID_IDeskBand)->ContextSensitiveHelp(TRUE)},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.result, E_NOTIMPL) << c.name;
-  EXPECT_EQ(records(), 0u);
-}
-
-TEST_F(ToolBarTest, AcceptingMethodsReturnOkWithoutTouchingTheirArguments) {
-  auto band = createBand();
   DWORD supported = 0x55, enabled = 0x66;
-  auto safety = as<IObjectSafety>(band, IID_IObjectSafety);
-  EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
-  EXPECT_EQ(supported, 0x55u);
-  EXPECT_EQ(enabled, 0x66u);
-  EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, 3), S_OK);
-  auto input = as<IInputObject>(band, IID_IInputObject);
-  EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  EXPECT_EQ(input->HasFocusIO(), S_OK);
-  EXPECT_EQ(input->TranslateAcceleratorIO(nullptr), S_OK);
-  auto stream = as<IPersistStream>(band, IID_IPersistStream);
-  EXPECT_EQ(stream->Load(nullptr), S_OK);
-  EXPECT_EQ(stream->Save(nullptr, TRUE), S_OK);
-}
-
-TEST_F(ToolBarTest, ClassIdThroughEitherPersistInterface) {
-  auto band = createBand();
   CLSID viaPersist{}, viaStream{};
-  EXPECT_EQ(as<IPersist>(band, IID_IPersist)->GetClassID(&viaPersist), S_OK);
-  EXPECT_EQ(as<IPersistStream>(band, IID_IPersistStream)->GetClassID(&viaStream), S_OK);
+  void* site = reinterpret_cast<void*>(0x1);
+  VARIANT_BOOL shown = -1;
+  const struct {
+    const char* name;
+    HRESULT result, expected;
+  } cases[] = {
+      {"IPersistStream::IsDirty", stream->IsDirty(), E_NOTIMPL},
+      {"IPersistStream::GetSizeMax", stream->GetSizeMax(&size), E_NOTIMPL},
+      {"IDeskBand::ResizeBorderDW",
+       as<IDeskBand>(band, IID_IDeskBand)->ResizeBorderDW(&border, nullptr, FALSE), E_NOTIMPL},
+      {"IDockingWindow::ResizeBorderDW", docking->ResizeBorderDW(&border, nullptr, 0), E_NOTIMPL},
+      {"IOleWindow::ContextSensitiveHelp",
+       as<IOleWindow>(band, IID_IOleWindow)->ContextSensitiveHelp(TRUE), E_NOTIMPL},
+      {"IDockingWindow::ContextSensitiveHelp", docking->ContextSensitiveHelp(TRUE), E_NOTIMPL},
+      {"IDeskBand::ContextSensitiveHelp",
+       as<IDeskBand>(band, IID_IDeskBand)->ContextSensitiveHelp(TRUE), E_NOTIMPL},
+      {"IObjectSafety::GetInterfaceSafetyOptions",
+       safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK},
+      {"IObjectSafety::SetInterfaceSafetyOptions",
+       safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, 3), S_OK},
+      {"IInputObject::UIActivateIO", input->UIActivateIO(TRUE, nullptr), S_OK},
+      {"IInputObject::HasFocusIO", input->HasFocusIO(), S_OK},
+      {"IInputObject::TranslateAcceleratorIO", input->TranslateAcceleratorIO(nullptr), S_OK},
+      {"IPersistStream::Load", stream->Load(nullptr), S_OK},
+      {"IPersistStream::Save", stream->Save(nullptr, TRUE), S_OK},
+      {"IPersist::GetClassID", as<IPersist>(band, IID_IPersist)->GetClassID(&viaPersist), S_OK},
+      {"IPersistStream::GetClassID", stream->GetClassID(&viaStream), S_OK},
+      {"IObjectWithSite::GetSite", siteOf(band)->GetSite(IID_IUnknown, &site), S_OK},
+      {"_Toolbar::SetToolbar", as<I_Toolbar>(band, IID_I_Toolbar)->SetToolbar(&shown), S_OK},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
+  EXPECT_EQ(supported, 0x55u) << "the safety options are not written";
+  EXPECT_EQ(enabled, 0x66u);
   EXPECT_TRUE(viaPersist == CLSID_ToolBar);
   EXPECT_TRUE(viaStream == CLSID_ToolBar);
-}
-
-TEST_F(ToolBarTest, GetSiteWithoutSiteIsLoggedAndAnswersNull) {
-  auto withSite = as<IObjectWithSite>(createBand(), IID_IObjectWithSite);
-  void* site = reinterpret_cast<void*>(0x1);
-  EXPECT_EQ(withSite->GetSite(IID_IUnknown, &site), S_OK);
   EXPECT_EQ(site, nullptr);
-  const auto l = log();
-  ASSERT_EQ(l.records.size(), 1u);
-  EXPECT_EQ(l.records[0].at("object"), "Toolbar");
-  EXPECT_EQ(l.records[0].at("routine"), "IObjectWithSite_GetSite()");
-  EXPECT_EQ(l.records[0].at("number"), "91");
-
-  ASSERT_EQ(withSite->SetSite(window->site().get()), S_OK);
-  com::Ptr<IUnknown> answered;
-  EXPECT_EQ(withSite->GetSite(IID_IOleWindow, answered.putVoid()), S_OK);
-  EXPECT_TRUE(answered.is(window->site()));
-  withSite->SetSite(nullptr);
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(reported(), "Toolbar IObjectWithSite_GetSite() 91; Toolbar SetToolbar() 91");
 }
 
-TEST_F(ToolBarTest, SetToolbarShowsTheBarOnlyFromWindowsMeAnd2000On) {
-  struct Case {
+TEST_F(ToolBarTest, SetToolbarShowsTheBarOnlyFromWindowsMeAnd2000OnToScriptByNameToo) {
+  const struct {
     const char* system;
     DWORD platform, major, minor;
     bool shell5;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"Windows 95", VER_PLATFORM_WIN32_WINDOWS, 4, 0, false},
       {"Windows 98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, false},
       {"Windows Me", VER_PLATFORM_WIN32_WINDOWS, 4, 90, true},
@@ -189,52 +195,50 @@ TEST_F(ToolBarTest, SetToolbarShowsTheBarOnlyFromWindowsMeAnd2000On) {
       {"Windows 10", VER_PLATFORM_WIN32_NT, 10, 0, true},
   };
   auto band = createBand();
-  ASSERT_EQ(as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(window->site().get()), S_OK);
-  auto script = as<I_Toolbar>(band, IID_I_Toolbar);
+  ASSERT_EQ(siteOf(band)->SetSite(window->site().get()), S_OK);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.system);
     headless::SetOSVersion(c.platform, c.major, c.minor);
     window->browserBarCalls.clear();
     EXPECT_EQ(IsShell5(), c.shell5);
     VARIANT_BOOL result = 1;
-    EXPECT_EQ(script->SetToolbar(&result), S_OK);
+    EXPECT_EQ(as<I_Toolbar>(band, IID_I_Toolbar)->SetToolbar(&result), S_OK);
     EXPECT_EQ(result, c.shell5 ? -1 : 0);
     ASSERT_EQ(window->browserBarCalls.size(), c.shell5 ? 1u : 0u);
-    if (c.shell5) {
-      EXPECT_EQ(window->browserBarCalls[0].clsid, kToolBarClsidText);
-      EXPECT_TRUE(window->browserBarCalls[0].show);
-    }
+    if (!c.shell5) continue;
+    EXPECT_EQ(window->browserBarCalls[0].clsid, kToolBarClsidText);
+    EXPECT_TRUE(window->browserBarCalls[0].show);
   }
   headless::SetOSVersion(VER_PLATFORM_WIN32_NT, 5, 1);
-  as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(nullptr);
-  EXPECT_EQ(records(), 0u);
-}
 
-TEST_F(ToolBarTest, SetToolbarWithoutABrowserIsLoggedAndReturnsFalse) {
-  auto script = as<I_Toolbar>(createBand(), IID_I_Toolbar);
-  VARIANT_BOOL result = -1;
-  EXPECT_EQ(script->SetToolbar(&result), S_OK);
-  EXPECT_EQ(result, 0);
-  const auto l = log();
-  ASSERT_EQ(l.records.size(), 1u);
-  EXPECT_EQ(l.records[0].at("routine"), "SetToolbar()");
-  EXPECT_EQ(l.records[0].at("number"), "91");
-}
-
-TEST_F(ToolBarTest, SetSiteWithoutPriorSiteLeavesEverySlotEmpty) {
-  auto withSite = as<IObjectWithSite>(createBand(), IID_IObjectWithSite);
-  EXPECT_EQ(withSite->SetSite(nullptr), S_OK);
-  EXPECT_TRUE(ToolbandSite().isNothing());
-  EXPECT_TRUE(ToolbandBrowser().isNothing());
-  EXPECT_EQ(ToolbandHWND(), nullptr);
-  EXPECT_EQ(records(), 0u);
+  auto script = as<IDispatch>(band, IID_IDispatch);
+  for (const auto& [known, hr, id] : {std::tuple{u"SetToolbar", S_OK, kDispIdSetToolbar},
+                                      {u"settoolbar", S_OK, kDispIdSetToolbar},
+                                      {u"SetSite", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}}) {
+    std::u16string name = known;
+    auto* names = reinterpret_cast<LPOLESTR>(name.data());
+    DISPID answered = 99;
+    EXPECT_EQ(script->GetIDsOfNames(IID_IUnknown, &names, 1, 0, &answered), hr);
+    EXPECT_EQ(answered, id);
+  }
+  window->browserBarCalls.clear();
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT result{};
+  EXPECT_EQ(script->Invoke(kDispIdSetToolbar, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result,
+                           nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(window->browserBarCalls.size(), 1u);
+  EXPECT_EQ(script->Invoke(7, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  siteOf(band)->SetSite(nullptr);
+  EXPECT_EQ(reported(), "");
 }
 
 TEST_F(ToolBarTest, SlotsBelongToTheirBrowserThread) {
   std::barrier bothSited(2);
-  HWND bands[2] = {};
-  HWND sites[2] = {};
-  HWND parents[2] = {};
+  HWND bands[2] = {}, sites[2] = {}, parents[2] = {};
   const auto browserThread = [&](int i) {
     headless::BrowserWindow own;
     EXPECT_EQ(own.AddBand(kToolBarProgId), S_OK);
@@ -254,34 +258,103 @@ TEST_F(ToolBarTest, SlotsBelongToTheirBrowserThread) {
   EXPECT_EQ(ToolbandHWND(), nullptr) << "this thread has no band";
 }
 
-TEST_F(ToolBarTest, PageScriptReachesSetToolbarByNameOnly) {
-  auto band = createBand();
-  ASSERT_EQ(as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(window->site().get()), S_OK);
-  auto script = as<IDispatch>(band, IID_IDispatch);
-  struct Case {
-    std::u16string name;
-    HRESULT hr;
-    DISPID id;
+TEST_F(ToolBarTest, TheServerStaysLoadedWhileABandLivesOrALockHolds) {
+  SetToolband(nullptr);  // a band an earlier test left on this thread would hold the server
+  ASSERT_EQ(DllCanUnloadNow(), S_OK);
+  onFreshThread([] {
+    auto band = createBand();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "a live band";
+    band = nullptr;
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "its thread's slot still holds it";
+  });
+  EXPECT_EQ(DllCanUnloadNow(), S_OK) << "released with its thread";
+  const auto lockServer = [](BOOL lock) {
+    com::Ptr<IClassFactory> factory;
+    ASSERT_EQ(DllGetClassObject(CLSID_ToolBar, IID_IClassFactory, factory.putVoid()), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "a live class object";
+    EXPECT_EQ(factory->LockServer(lock), S_OK);
   };
-  const Case cases[] = {{u"SetToolbar", S_OK, kDispIdSetToolbar},
-                        {u"settoolbar", S_OK, kDispIdSetToolbar},
-                        {u"SetSite", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}};
+  lockServer(TRUE);
+  EXPECT_EQ(DllCanUnloadNow(), S_FALSE) << "locked past the class object's release";
+  lockServer(FALSE);
+  EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+TEST_F(ToolBarTest, ASiteWithoutTheBrowserOrAWindowIsLoggedAndTheStepsBeforeStayDone) {
+  const struct {
+    const char* name;
+    bool browser, window;
+    const char* reported;
+  } cases[] = {
+      {"no browser service", false, true,
+       "mdlToolband FindIESite() -2147467262; mdlToolband Set ToolbandSite() 91"},
+      {"no window", true, false,
+       "mdlToolband GetToolbandSiteWindow() -2147467262; mdlToolband CreateBandWindow() 91"},
+  };
   for (const auto& c : cases) {
-    std::u16string name = c.name;
-    auto* names = reinterpret_cast<LPOLESTR>(name.data());
-    DISPID id = 99;
-    EXPECT_EQ(script->GetIDsOfNames(IID_IUnknown, &names, 1, 0, &id), c.hr);
-    EXPECT_EQ(id, c.id);
+    SCOPED_TRACE(c.name);
+    com::Ptr<IUnknown> site = com::Ptr<IUnknown>::adopt(static_cast<IOleWindow*>(new PartialSite(
+        window->bandSiteWindow(), c.browser ? window->browserObject() : nullptr, c.window)));
+    auto band = createBand();
+    EXPECT_EQ(siteOf(band)->SetSite(site.get()), S_OK);
+    EXPECT_EQ(reported(), c.reported);
+    EXPECT_EQ(ToolbandBrowser().isNothing(), !c.browser);
+    if (c.browser) {
+      ASSERT_TRUE(ui::IsWindow(ToolbandHWND())) << "the band window is built, but unparented";
+      EXPECT_EQ(ui::GetParent(ToolbandHWND()), nullptr);
+    } else {
+      EXPECT_EQ(ToolbandHWND(), nullptr);
+    }
+    siteOf(band)->SetSite(nullptr);
+    std::filesystem::remove(dir.log());
   }
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  VARIANT result{};
-  EXPECT_EQ(script->Invoke(kDispIdSetToolbar, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result,
-                           nullptr, nullptr),
-            S_OK);
-  EXPECT_EQ(result.vt, VT_BOOL);
-  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
-  EXPECT_EQ(window->browserBarCalls.size(), 1u);
-  EXPECT_EQ(script->Invoke(7, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
-  as<IObjectWithSite>(band, IID_IObjectWithSite)->SetSite(nullptr);
+}
+
+TEST_F(ToolBarTest, OnlyTheFourWatchedMessagesWithCommand1019MarkTheSite) {
+  const struct {
+    UINT msg;
+    WPARAM wParam;
+    bool marks;
+  } cases[] = {
+      {WM_COMMAND, 1019, true},    {WM_ACTIVATE, 1019, true}, {WM_KILLFOCUS, 1019, true},
+      {WM_NCACTIVATE, 1019, true}, {WM_COMMAND, 1018, false}, {WM_COMMAND, 0x10003FB, false},
+      {WM_USER, 1019, false},      {WM_SIZE, 1019, false},    {WM_TIMER, 1019, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "msg " << c.msg << " wParam " << c.wParam);
+    // The mark is never cleared, so each case runs on a browser thread of its own.
+    onFreshThread([&] {
+      headless::BrowserWindow own;
+      ASSERT_EQ(own.AddBand(kToolBarProgId), S_OK);
+      EXPECT_EQ(g_bSiteCommandSeen(), 0);
+      ui::SendMessage(own.bandSiteWindow(), c.msg, c.wParam, 42);
+      EXPECT_EQ(g_bSiteCommandSeen(), c.marks ? -1 : 0);
+      own.RemoveBand();
+    });
+  }
+}
+
+TEST_F(ToolBarTest, TheSiteWindowsOwnProcedureGetsEveryMessageOnceUnchangedAndIsPutBack) {
+  HWND site = window->bandSiteWindow();
+  ui::SetWindowLongPtr(site, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingProc));
+  auto first = createBand(), second = createBand();
+  ASSERT_EQ(siteOf(first)->SetSite(window->site().get()), S_OK);
+  ASSERT_EQ(siteOf(first)->SetSite(window->site().get()), S_OK);  // again, without nothing between
+  ASSERT_EQ(siteOf(second)->SetSite(window->site().get()), S_OK);
+  EXPECT_EQ(ui::GetProp(site, "WinProc"), reinterpret_cast<HANDLE>(&recordingProc));
+  t_seen.clear();
+  const std::vector<Seen> sent = {{WM_COMMAND, 1019, -5},
+                                  {WM_ACTIVATE, 1, 77},
+                                  {WM_USER + 3, 9, 0x7FFF},
+                                  {WM_NCACTIVATE, 0, -1}};
+  for (const auto& s : sent)
+    EXPECT_EQ(ui::SendMessage(site, s.msg, s.wParam, s.lParam), s.msg * 1000 + 7);
+  EXPECT_TRUE(t_seen == sent) << "each message reached the site's own procedure once, unchanged";
+
+  siteOf(second)->SetSite(nullptr);
+  EXPECT_EQ(ui::GetWindowLongPtr(site, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&recordingProc))
+      << "the saved procedure is back once the band window is gone";
+  EXPECT_EQ(ui::GetProp(site, "WinProc"), nullptr);
+  siteOf(first)->SetSite(nullptr);
+  EXPECT_EQ(reported(), "");
 }
