@@ -108,4 +108,10 @@ bool waitFor(Done&& done) {
   return done();
 }
 
+// Pumps the calling thread's queue for at least `time`, so that a timer due within it fires.
+inline void pumpFor(std::chrono::milliseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  waitFor([&] { return std::chrono::steady_clock::now() >= end; });
+}
+
 }  // namespace testing_support

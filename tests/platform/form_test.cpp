@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "headless/menu.h"
@@ -107,17 +109,19 @@ TEST(FormControls, MouseGoesToTheTopmostShownControlAndClickNeedsALeftPressAndRe
 }
 
 TEST(FormControls, TimerTicksThroughTheQueueUntilDisabledAndDiesWithItsWindow) {
+  const std::chrono::milliseconds interval(10), wellPast = 5 * interval;
   Board& board = ui::Instance<Board>::get();
-  board.timer.Interval = 10;
+  board.timer.Interval = interval.count();
   board.timer.setEnabled(true);
   board.Load();
   EXPECT_TRUE(testing_support::waitFor([&] { return board.ticks >= 2; }));
   board.timer.setEnabled(false);
   const int ticks = board.ticks;
-  for (int i = 0; i < 5; ++i) ui::DoEvents();
+  testing_support::pumpFor(wellPast);
   EXPECT_EQ(board.ticks, ticks);
   board.timer.setEnabled(true);
   ui::Instance<Board>::Unload();
+  std::this_thread::sleep_for(wellPast);
   MSG msg;
   EXPECT_FALSE(ui::PeekMessage(&msg)) << "no tick for a window that has gone";
 }

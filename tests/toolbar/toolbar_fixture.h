@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "band/Configuration.h"
 #include "band/Server.h"
@@ -48,12 +47,9 @@ struct ToolbarFixture : ::testing::Test {
   }
   void RemoveBand() { window->RemoveBand(); }
   static frmToolband& form() { return ui::Instance<frmToolband>::get(); }
-  // Lets what is queued run, timers included.
+  // Lets what is queued run, and the form's timer (the longest there is) come due once more.
   static void pump() {
-    for (int i = 0; i < 5; ++i) {
-      ui::DoEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    testing_support::pumpFor(std::chrono::milliseconds(form().tmrLoad.Interval + 20));
   }
   std::size_t records() const {
     return std::filesystem::exists(dir.log()) ? testing_support::readLog(dir.log()).records.size()
