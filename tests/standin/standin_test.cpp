@@ -22,21 +22,25 @@ std::string titleOf(const std::string& html) {
   return html.substr(open + 7, close - open - 7);
 }
 
-// Writes bytes on a fresh connection, reads whatever comes back until the server closes.
-void sendRaw(int port, const std::string& bytes) {
+// Writes bytes on a fresh connection and reads until the server closes it (or ten seconds
+// pass); with halfClose the client says at once that it sends nothing more.
+std::string exchangeRaw(int port, const std::string& bytes, bool halfClose) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
+  EXPECT_GE(fd, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<std::uint16_t>(port));
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  const timeval limit{10, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
   ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  ::shutdown(fd, SHUT_WR);
-  char sink[4096];
-  while (::recv(fd, sink, sizeof sink, 0) > 0) {
-  }
+  if (halfClose) ::shutdown(fd, SHUT_WR);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, n);
   ::close(fd);
+  return answer;
 }
 
 // An LZW decoder written from the GIF format, independent of how the pictures were encoded:
@@ -245,10 +249,35 @@ TEST_F(StandinTest, SurvivesMalformedRequests) {
   httplib::Client client("127.0.0.1", server_.port());
   for (const auto& [name, bytes] : junk) {
     SCOPED_TRACE(name);
-    sendRaw(server_.port(), bytes);
+    exchangeRaw(server_.port(), bytes, true);
     auto res = client.Get("/");
     ASSERT_TRUE(res) << "the server still answers";
     EXPECT_EQ(res->status, 200);
+  }
+  EXPECT_EQ(storedClips(), 0u);
+}
+
+// A request without a length has no body: it is answered at once, not read until the client
+// gives up.
+TEST_F(StandinTest, APostWithNeitherBodyNorLengthIsAnsweredAsAnEmptyOne) {
+  struct Case {
+    const char* path;
+    const char* statusLine;
+    std::string holds;
+  };
+  const Case cases[] = {
+      {"/feed_supported_video.aspx", "HTTP/1.1 200 OK", standin::content::supportedVideoList()},
+      {"/clip_mozilla_save.aspx", "HTTP/1.1 400 Bad Request", "<title>Not a clip</title>"},
+      {"/faq/", "HTTP/1.1 404 Not Found", "<title>Not found</title>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::string answer = exchangeRaw(
+        server_.port(),
+        std::string("POST ") + c.path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n",
+        false);
+    EXPECT_EQ(answer.substr(0, answer.find("\r\n")), c.statusLine);
+    EXPECT_NE(answer.find(c.holds), std::string::npos) << answer;
   }
   EXPECT_EQ(storedClips(), 0u);
 }
