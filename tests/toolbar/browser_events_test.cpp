@@ -45,7 +45,6 @@ struct BrowserEventsTest : ToolbarFixture {
 TEST_F(BrowserEventsTest, EveryNavigationOfPageAndFramesGetsAProxyAndTheTopDocumentIsKept) {
   NavigationCounter counter;
   const auto connection = ToolbandBrowser().connect(counter);
-  g_hWndIEServer() = nullptr;  // found once per thread, and earlier tests ran on this one
   ASSERT_TRUE(window->Load(pageUrl("frameset.html")));
 
   EXPECT_EQ(counter.navigateComplete, 3);

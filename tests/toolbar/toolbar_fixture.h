@@ -8,9 +8,12 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "band/Configuration.h"
 #include "band/Server.h"
+#include "band/mdlCommon.h"
+#include "band/mdlToolband.h"
 #include "headless/browser.h"
 #include "page/mdlWindowProxy.h"
 #include "standin/standin.h"
@@ -25,6 +28,9 @@ struct ToolbarFixture : ::testing::Test {
   ServiceHosts product = Service();
   std::optional<standin::Server> service;
   std::unique_ptr<headless::BrowserWindow> window;
+  // Marks the module keeps per thread, which earlier tests on this thread may have set.
+  VARIANT_BOOL siteCommandSeen = std::exchange(g_bSiteCommandSeen(), 0);
+  HWND ieServer = std::exchange(g_hWndIEServer(), nullptr);
 
   void SetUp() override {
     service.emplace(dir.path() / "store");
@@ -40,6 +46,8 @@ struct ToolbarFixture : ::testing::Test {
     window.reset();
     service.reset();
     ReplaceServiceHosts(product);
+    g_bSiteCommandSeen() = siteCommandSeen;
+    g_hWndIEServer() = ieServer;
   }
   void AddBand() {
     g_oSupportedVideo() = {};
