@@ -8,12 +8,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/ui.h"
 
 namespace testing_support {
@@ -112,6 +114,16 @@ bool waitFor(Done&& done) {
 inline void pumpFor(std::chrono::milliseconds time) {
   const auto end = std::chrono::steady_clock::now() + time;
   waitFor([&] { return std::chrono::steady_clock::now() >= end; });
+}
+
+// The number of the platform::Error a call raised; 0 when it raised none.
+inline std::int32_t raised(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::Error& e) {
+    return e.number;
+  }
+  return 0;
 }
 
 }  // namespace testing_support
