@@ -147,7 +147,8 @@ TEST(FolverraCommand, OpensTheEmbeddedServiceByDefaultAndChoosesFromTheMenu) {
 TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);
-    const auto store = testing_support::freshStore();
+    testing_support::ModuleFolder dir;
+    const auto store = dir.path() / "store";
     Serving s = startServe(store);
     ASSERT_GT(s.pid, 0);
     const int port = portIn(line(s.out));
@@ -163,6 +164,5 @@ TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(line(s.out), "folverra serve: stopped\n");
     std::fclose(s.out);
-    std::filesystem::remove_all(store);
   }
 }
