@@ -93,6 +93,11 @@ inline Log readLog(const std::filesystem::path& file) {
   return log;
 }
 
+// How many records a log holds; 0 when there is no log.
+inline std::size_t recordCount(const std::filesystem::path& file) {
+  return std::filesystem::exists(file) ? readLog(file).records.size() : 0;
+}
+
 // A page of tests/pages as a file: address.
 inline std::string pageUrl(const std::string& name) {
   return "file://" +

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "band/Configuration.h"
 #include "band/Server.h"
@@ -31,6 +32,7 @@ struct ToolbarFixture : ::testing::Test {
   // Marks the module keeps per thread, which earlier tests on this thread may have set.
   VARIANT_BOOL siteCommandSeen = std::exchange(g_bSiteCommandSeen(), 0);
   HWND ieServer = std::exchange(g_hWndIEServer(), nullptr);
+  std::size_t expectedRecords = 0;  // in the error log when the test ends
 
   void SetUp() override {
     service.emplace(dir.path() / "store");
@@ -43,6 +45,7 @@ struct ToolbarFixture : ::testing::Test {
     ASSERT_TRUE(waitFor([] { return !g_oSupportedVideo().isNothing(); }));
   }
   void TearDown() override {
+    EXPECT_EQ(records(), expectedRecords);
     window.reset();
     service.reset();
     ReplaceServiceHosts(product);
@@ -53,14 +56,24 @@ struct ToolbarFixture : ::testing::Test {
     g_oSupportedVideo() = {};
     ASSERT_EQ(window->AddBand(kToolBarProgId), S_OK);
   }
-  void RemoveBand() { window->RemoveBand(); }
   static frmToolband& form() { return ui::Instance<frmToolband>::get(); }
   // Lets what is queued run, and the form's timer (the longest there is) come due once more.
   static void pump() {
     testing_support::pumpFor(std::chrono::milliseconds(form().tmrLoad.Interval + 20));
   }
-  std::size_t records() const {
-    return std::filesystem::exists(dir.log()) ? testing_support::readLog(dir.log()).records.size()
-                                              : 0;
+  // Presses a mouse button on the arrow and lets it go (WM_xBUTTONUP follows WM_xBUTTONDOWN).
+  static void clickArrow(UINT press) {
+    const RECT arrow = form().imgArrow.formRect();
+    const LPARAM at = (static_cast<LPARAM>(arrow.top + 3) << 16) | (arrow.left + 3);
+    ui::SendMessage(form().hWnd(), press, 0, at);
+    ui::SendMessage(form().hWnd(), press + 1, 0, at);
   }
+  // The documents of the page and of its frames.
+  std::vector<html::Document> documents() const {
+    const html::Document top = window->page().webBrowser().Document().html();
+    std::vector<html::Document> all{top};
+    for (const html::Window& frame : top.parentWindow().frames()) all.push_back(frame.document());
+    return all;
+  }
+  std::size_t records() const { return testing_support::recordCount(dir.log()); }
 };
