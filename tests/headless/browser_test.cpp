@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <functional>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "headless/browser.h"
+#include "headless/page_server.h"
 #include "platform/ui.h"
 #include "support.h"
 
@@ -76,36 +76,7 @@ struct BrowserTest : ::testing::Test {
 };
 
 using Pages = std::map<std::string, std::string>;
-
-// Serves fixed pages on 127.0.0.1 from a port of its own.
-class PageServer {
- public:
-  explicit PageServer(Pages pages) : pages_(std::move(pages)) {
-    server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-      auto it = pages_.find(req.path);
-      if (it == pages_.end()) {
-        res.status = 404;
-        return;
-      }
-      res.set_content(it->second, "text/html");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~PageServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  Pages pages_;
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
-};
+using testing_support::PageServer;
 
 bool listed(const browser::WebBrowser& b) {
   for (const auto& w : browser::ShellWindows())
