@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "headless/browser.h"
-#include "headless/page_server.h"
+#include "headless/pages.h"
 #include "platform/ui.h"
 #include "support.h"
 

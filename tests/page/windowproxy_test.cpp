@@ -6,7 +6,7 @@
 
 #include "band/Server.h"
 #include "band/mdlToolband.h"
-#include "headless/page_server.h"
+#include "headless/pages.h"
 #include "page_fixture.h"
 
 namespace {

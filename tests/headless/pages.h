@@ -1,4 +1,4 @@
-// Fixed pages served over HTTP on 127.0.0.1, from a port of its own.
+// Pages for the tests: a document parsed from markup, or fixed pages served over HTTP.
 #pragma once
 
 #include <httplib.h>
@@ -8,8 +8,16 @@
 #include <thread>
 #include <utility>
 
+#include "headless/dom.h"
+
 namespace testing_support {
 
+// A document of its own holding the markup, at an address of the loopback.
+inline html::Document page(std::string_view markup) {
+  return headless::dom::newDocument(markup, "http://127.0.0.1:8080/dir/page.htm?x=1#top");
+}
+
+// Serves fixed pages on 127.0.0.1 from a port of its own.
 class PageServer {
  public:
   // Path to markup; any other path answers 404.
