@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -16,10 +15,6 @@ namespace {
 
 using testing_support::pageUrl;
 
-std::string lastSegment(const std::string& url) {
-  return url.substr(url.rfind('/') + 1);
-}
-
 // Writes each event as "Event page|frame file", so a whole sequence compares at once.
 struct Recorder : browser::Events {
   browser::WebBrowser top;
@@ -30,12 +25,12 @@ struct Recorder : browser::Events {
       if (s.rfind(prefix, 0) == 0) out.push_back(s);
     return out;
   }
-  bool cancelNavigation = false;
-  bool cancelClosing = false;
+  bool cancelNavigation = false, cancelClosing = false;
   long errorStatus = 0;
 
   std::string line(const char* event, const browser::WebBrowser& pDisp, const std::string& url) {
-    return std::string(event) + (pDisp.is(top) ? " page " : " frame ") + lastSegment(url);
+    return std::string(event) + (pDisp.is(top) ? " page " : " frame ") +
+           url.substr(url.rfind('/') + 1);
   }
   void BeforeNavigate2(const browser::WebBrowser& pDisp, const std::string& url, long,
                        const std::string&, const std::string&, const std::string&,
@@ -82,15 +77,6 @@ bool listed(const browser::WebBrowser& b) {
   for (const auto& w : browser::ShellWindows())
     if (w.is(b)) return true;
   return false;
-}
-
-int errorNumber(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Error& e) {
-    return e.number;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -141,8 +127,8 @@ TEST_F(BrowserTest, FramesOfAnotherOriginRefuseTheirDocumentToTheParent) {
   const Case cases[] = {{"same origin", 0}, {"another port", 70}, {"a file: page", 70}};
   for (std::size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(cases[i].what);
-    EXPECT_EQ(errorNumber([&] { frames[i].document(); }), cases[i].number);
-    EXPECT_EQ(errorNumber([&] { window.page().frames[i]->webBrowser().Document(); }),
+    EXPECT_EQ(testing_support::raised([&] { frames[i].document(); }), cases[i].number);
+    EXPECT_EQ(testing_support::raised([&] { window.page().frames[i]->webBrowser().Document(); }),
               cases[i].number);
   }
 }
@@ -179,12 +165,8 @@ TEST_F(BrowserTest, ReadyStateGoesLoadingInteractiveCompleteThenLoad) {
   EXPECT_EQ(unloads, 1);
 }
 
-TEST_F(BrowserTest, AddressesOffTheLoopbackAreRefusedUnfetched) {
-  struct Case {
-    const char* url;
-    long status;
-  };
-  const Case cases[] = {
+TEST_F(BrowserTest, RefusedCancelledOrMissingPagesLeaveTheWindowAsItWas) {
+  const std::pair<const char*, long> refusals[] = {
       {"http://service.example.test/", headless::kInetSecurityProblem},
       {"http://10.0.0.1:8080/page.html", headless::kInetSecurityProblem},
       {"http://localhost.example.test/", headless::kInetSecurityProblem},
@@ -194,23 +176,24 @@ TEST_F(BrowserTest, AddressesOffTheLoopbackAreRefusedUnfetched) {
       {"http://127.0.0.1:1/", 0},
       {"http://[::1]:1/", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(headless::refusal(c.url), c.status) << c.url;
+  for (const auto& [url, status] : refusals) EXPECT_EQ(headless::refusal(url), status) << url;
 
-  EXPECT_FALSE(window.Load("http://service.example.test/"));
-  EXPECT_EQ(window.lastNavigateError(), headless::kInetSecurityProblem);
-  EXPECT_EQ(recorder.errorStatus, headless::kInetSecurityProblem);
-  EXPECT_TRUE(recorder.only("NavigateComplete2").empty());
-  EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
-}
-
-TEST_F(BrowserTest, CancelledOrMissingPagesLeaveTheWindowAsItWas) {
-  recorder.cancelNavigation = true;
-  EXPECT_FALSE(window.Load(pageUrl("left.html")));
-  recorder.cancelNavigation = false;
-  EXPECT_FALSE(window.Load(pageUrl("missing.html")));
-  EXPECT_EQ(window.lastNavigateError(), headless::kInetObjectNotFound);
-  EXPECT_TRUE(recorder.only("NavigateComplete2").empty());
-  EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
+  // The address, whether a sink cancels it, and the error the navigation reports.
+  const std::tuple<std::string, bool, long> cases[] = {
+      {"http://service.example.test/", false, headless::kInetSecurityProblem},
+      {pageUrl("left.html"), true, 0},
+      {pageUrl("missing.html"), false, headless::kInetObjectNotFound},
+  };
+  for (const auto& [url, cancel, error] : cases) {
+    SCOPED_TRACE(url);
+    recorder.cancelNavigation = cancel;
+    recorder.errorStatus = 0;
+    EXPECT_FALSE(window.Load(url));
+    EXPECT_EQ(window.lastNavigateError(), error);
+    EXPECT_EQ(recorder.errorStatus, error);
+    EXPECT_TRUE(recorder.only("NavigateComplete2").empty());
+    EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
+  }
 }
 
 TEST_F(BrowserTest, ResourcesOtherThanPagesAreNoHtmlDocument) {
@@ -249,7 +232,7 @@ TEST_F(BrowserTest, ClosingAsksTheSinksFirst) {
   EXPECT_EQ(recorder.only("WindowClosing"),
             (std::vector<std::string>{"WindowClosing top", "WindowClosing top"}));
   EXPECT_FALSE(listed(recorder.top));
-  EXPECT_EQ(errorNumber([&] { recorder.top.LocationURL(); }), headless::kDisconnected);
+  EXPECT_EQ(testing_support::raised([&] { recorder.top.LocationURL(); }), headless::kDisconnected);
 }
 
 TEST(BrowserThreadTest, AWindowOnItsOwnThreadNavigatesAndCloses) {
@@ -268,7 +251,7 @@ TEST(BrowserThreadTest, AWindowOnItsOwnThreadNavigatesAndCloses) {
   browser.Quit();
   thread.join();
   EXPECT_FALSE(listed(browser));
-  EXPECT_EQ(errorNumber([&] { browser.Busy(); }), headless::kDisconnected);
+  EXPECT_EQ(testing_support::raised([&] { browser.Busy(); }), headless::kDisconnected);
 }
 
 TEST(BrowserThreadTest, AutomationCreatesANewListedWindow) {
