@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <initializer_list>
 #include <utility>
 
 #include "headless/dom.h"
@@ -21,7 +22,8 @@ inline html::Document page(std::string_view markup) {
 class PageServer {
  public:
   // Path to markup; any other path answers 404.
-  explicit PageServer(std::map<std::string, std::string> pages) : pages_(std::move(pages)) {
+  explicit PageServer(std::initializer_list<std::pair<const std::string, std::string>> pages)
+      : pages_(pages) {
     server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
       const auto page = pages_.find(req.path);
       if (page == pages_.end())
