@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "runtime/error.h"
 
 namespace testing_support {
 
@@ -91,6 +93,11 @@ inline Log readLog(const std::filesystem::path& file) {
   return log;
 }
 
+// How many records a log holds; 0 when there is no log.
+inline std::size_t recordCount(const std::filesystem::path& file) {
+  return std::filesystem::exists(file) ? readLog(file).records.size() : 0;
+}
+
 // A page of tests/pages as a file: address.
 inline std::string pageUrl(const std::string& name) {
   return "file://" +
@@ -106,6 +113,22 @@ bool waitFor(Done&& done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return done();
+}
+
+// Pumps the calling thread's queue for at least `time`, so that a timer due within it fires.
+inline void pumpFor(std::chrono::milliseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  waitFor([&] { return std::chrono::steady_clock::now() >= end; });
+}
+
+// The number of the platform::Error a call raised; 0 when it raised none.
+inline std::int32_t raised(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const platform::Error& e) {
+    return e.number;
+  }
+  return 0;
 }
 
 }  // namespace testing_support

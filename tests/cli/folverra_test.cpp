@@ -1,14 +1,22 @@
 #include <gtest/gtest.h>
-
+#include <httplib.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
+#include "standin/standin_fixture.h"
 #include "support.h"
 
 namespace {
+
+using testing_support::pageUrl;
 
 struct Outcome {
   int status;
@@ -26,18 +34,52 @@ Outcome run(const std::string& args) {
   return r;
 }
 
+void expectAll(const Outcome& r, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_NE(r.out.find(part), std::string::npos) << part;
+}
+
+// `folverra serve --store STORE` with its output on a pipe.
+struct Serving {
+  pid_t pid = -1;
+  FILE* out = nullptr;
+};
+
+Serving startServe(const std::filesystem::path& store) {
+  std::string program = FOLVERRA_CLI, serve = "serve", option = "--store", folder = store.string();
+  char* argv[] = {program.data(), serve.data(), option.data(), folder.data(), nullptr};
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  Serving s;
+  posix_spawn(&s.pid, argv[0], &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(fds[1]);
+  s.out = ::fdopen(fds[0], "r");
+  return s;
+}
+
+std::string line(FILE* in) {
+  std::array<char, 1024> buffer{};
+  return std::fgets(buffer.data(), buffer.size(), in) ? buffer.data() : "";
+}
+
+int portIn(const std::string& banner) {
+  const auto at = banner.find("127.0.0.1:");
+  return at == std::string::npos ? 0 : std::atoi(banner.c_str() + at + 10);
+}
+
 }  // namespace
 
 TEST(FolverraCommand, SitesTheBandAndReportsItsLifecycle) {
   testing_support::ModuleFolder dir;
   const Outcome r = run("");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("sizes: min 36 x 25, max 36 x 25, integral 36 x 25, actual 36 x 25, mode 0"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find("(ReBarWindow32), style 0x52010100, visible"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("ShowDW(FALSE): 0x"), std::string::npos);
-  EXPECT_NE(r.out.find("SetSite(nothing): no window"), std::string::npos) << r.out;
+  expectAll(r, {"sizes: min 36 x 25, max 36 x 25, integral 36 x 25, actual 36 x 25, mode 0",
+                "(ReBarWindow32), style 0x52010100, visible", "ShowDW(FALSE): 0x",
+                "SetSite(nothing): no window"});
   EXPECT_FALSE(std::filesystem::exists(dir.log())) << "a clean run logs nothing";
 }
 
@@ -57,6 +99,15 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
       {"/nonexistent/page.html", 2, "cannot read page '/nonexistent/page.html'"},
       {dir.path().string(), 2, "cannot read page"},
       {"file://" + (dir.path() / "page.html").string(), 0, "page: file://"},
+      {"open http://service.example.test/", 2, "only 127.0.0.1, localhost and [::1]"},
+      {"open /nonexistent/page.html", 2, "cannot open '/nonexistent/page.html'"},
+      {"serve --port", 2, "--port needs a value"},
+      {"serve --port x", 2, "'x' is not a port number"},
+      {"serve --port 70000", 2, "'70000' is not a port number"},
+      {"serve --port 80x", 2, "'80x' is not a port number"},
+      {"serve --store", 2, "--store needs a value"},
+      {"serve --frob", 2, "unexpected argument '--frob'"},
+      {"serve extra", 2, "unexpected argument 'extra'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -71,39 +122,47 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
 
 TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
   testing_support::ModuleFolder dir;
-  const std::string pages = (std::filesystem::path(__FILE__).parent_path().parent_path() / "pages")
-                                .lexically_normal()
-                                .string();
-  const Outcome r = run("open " + pages + "/frameset.html");
+  const Outcome r = run("open " + pageUrl("frameset.html").substr(7));
   ASSERT_EQ(r.status, 0) << r.out;
-  const std::vector<std::string> lines = {
-      std::string("title: Two frames\n"), "  left file://" + pages + "/left.html\n",
-      "  right file://" + pages + "/right.html\n",
-      "proxies: 3\n  1 file://" + pages + "/frameset.html\n  2 file://" + pages +
-          "/left.html\n  3 file://" + pages + "/right.html\n",
-      "  IEFrame\n    Shell DocObject View\n      Internet Explorer_Server\n"};
-  for (const std::string& line : lines)
-    EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
-
-  for (const char* refused : {"open http://service.example.test/", "open /nonexistent/page.html"}) {
-    const Outcome failed = run(refused);
-    EXPECT_EQ(failed.status, 2) << refused;
-    EXPECT_EQ(std::count(failed.out.begin(), failed.out.end(), '\n'), 1) << failed.out;
-  }
+  expectAll(r, {"title: Two frames\n",
+                "  left " + pageUrl("left.html") + "\n  right " + pageUrl("right.html") + "\n",
+                "proxies: 3\n  1 " + pageUrl("frameset.html") + "\n  2 " + pageUrl("left.html") +
+                    "\n  3 " + pageUrl("right.html") + "\n",
+                "  IEFrame\n    Shell DocObject View\n      Internet Explorer_Server\n"});
 }
 
 TEST(FolverraCommand, OpensTheEmbeddedServiceByDefaultAndChoosesFromTheMenu) {
   testing_support::ModuleFolder dir;
   const Outcome r = run("open --menu Help");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("service: http://127.0.0.1:"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("document: HTMLDocument"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Internet Explorer_Server"), std::string::npos) << r.out;
-  const auto menu = r.out.find("menu: Help\naddress: http://127.0.0.1:");
-  ASSERT_NE(menu, std::string::npos) << r.out;
+  expectAll(r, {"service: http://127.0.0.1:", "document: HTMLDocument", "Internet Explorer_Server",
+                "menu: Help\naddress: http://127.0.0.1:"});
   EXPECT_EQ(r.out.substr(r.out.size() - 6), "/faq/\n") << r.out;
 
   const Outcome unknown = run("open --menu Nothing");
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.out.find("no item 'Nothing'"), std::string::npos) << unknown.out;
+}
+
+TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    testing_support::ModuleFolder dir;
+    const auto store = dir.path() / "store";
+    Serving s = startServe(store);
+    ASSERT_GT(s.pid, 0);
+    const int port = portIn(line(s.out));
+    ASSERT_GT(port, 0);
+    httplib::Client client("127.0.0.1", port);
+    auto saved = client.Post("/clip_mozilla_save.aspx", "<clip/>", "text/xml");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->status, 200);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(store), {}), 1);
+    ::kill(s.pid, signal);
+    int status = 0;
+    ::waitpid(s.pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(line(s.out), "folverra serve: stopped\n");
+    std::fclose(s.out);
+  }
 }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 
-#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -9,54 +7,52 @@
 #include <vector>
 
 #include "headless/browser.h"
+#include "headless/pages.h"
 #include "platform/ui.h"
 #include "support.h"
 
 namespace {
 
 using testing_support::pageUrl;
+using testing_support::raised;
 
-std::string lastSegment(const std::string& url) {
-  return url.substr(url.rfind('/') + 1);
-}
-
-// Writes each event as "Event page|frame file", so a whole sequence compares at once.
+// Writes each event as "Event page|frame file; ", so a whole sequence compares at once.
 struct Recorder : browser::Events {
   browser::WebBrowser top;
-  std::vector<std::string> seen;
-  std::vector<std::string> only(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const auto& s : seen)
-      if (s.rfind(prefix, 0) == 0) out.push_back(s);
-    return out;
-  }
-  bool cancelNavigation = false;
-  bool cancelClosing = false;
+  std::string seen;
+  bool cancelNavigation = false, cancelClosing = false;
   long errorStatus = 0;
 
-  std::string line(const char* event, const browser::WebBrowser& pDisp, const std::string& url) {
-    return std::string(event) + (pDisp.is(top) ? " page " : " frame ") + lastSegment(url);
+  void note(const char* event, const browser::WebBrowser& pDisp, const std::string& url) {
+    seen += std::string(event) + (pDisp.is(top) ? " page " : " frame ") +
+            url.substr(url.rfind('/') + 1) + "; ";
   }
   void BeforeNavigate2(const browser::WebBrowser& pDisp, const std::string& url, long,
                        const std::string&, const std::string&, const std::string&,
                        bool& cancel) override {
-    seen.push_back(line("BeforeNavigate2", pDisp, url));
+    note("BeforeNavigate2", pDisp, url);
     cancel = cancelNavigation;
   }
   void NavigateComplete2(const browser::WebBrowser& pDisp, const std::string& url) override {
-    seen.push_back(line("NavigateComplete2", pDisp, url));
+    note("NavigateComplete2", pDisp, url);
   }
   void DocumentComplete(const browser::WebBrowser& pDisp, const std::string& url) override {
-    seen.push_back(line("DocumentComplete", pDisp, url));
+    note("DocumentComplete", pDisp, url);
   }
   void NavigateError(const browser::WebBrowser& pDisp, const std::string& url, const std::string&,
                      long status, bool&) override {
-    seen.push_back(line("NavigateError", pDisp, url));
+    note("NavigateError", pDisp, url);
     errorStatus = status;
   }
   void WindowClosing(bool isChild, bool& cancel) override {
-    seen.push_back(std::string("WindowClosing ") + (isChild ? "child" : "top"));
+    seen += std::string("WindowClosing ") + (isChild ? "child" : "top") + "; ";
     cancel = cancelClosing;
+  }
+  // How often what occurs in what was seen.
+  int count(const std::string& what) const {
+    int n = 0;
+    for (auto at = seen.find(what); at != std::string::npos; at = seen.find(what, at + 1)) ++n;
+    return n;
   }
 };
 
@@ -75,64 +71,22 @@ struct BrowserTest : ::testing::Test {
   }
 };
 
-using Pages = std::map<std::string, std::string>;
-
-// Serves fixed pages on 127.0.0.1 from a port of its own.
-class PageServer {
- public:
-  explicit PageServer(Pages pages) : pages_(std::move(pages)) {
-    server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-      auto it = pages_.find(req.path);
-      if (it == pages_.end()) {
-        res.status = 404;
-        return;
-      }
-      res.set_content(it->second, "text/html");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~PageServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  Pages pages_;
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
-};
-
 bool listed(const browser::WebBrowser& b) {
   for (const auto& w : browser::ShellWindows())
     if (w.is(b)) return true;
   return false;
 }
 
-int errorNumber(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Error& e) {
-    return e.number;
-  }
-  return 0;
-}
-
 }  // namespace
 
-TEST_F(BrowserTest, FramesetCompletesEachFrameBeforeThePage) {
+TEST_F(BrowserTest, FramesetCompletesEachFrameBeforeThePageAndAPageFramingItselfStopsAtOnce) {
   ASSERT_TRUE(window.Load(pageUrl("frameset.html")));
   EXPECT_EQ(recorder.seen,
-            (std::vector<std::string>{
-                "BeforeNavigate2 page frameset.html", "NavigateComplete2 page frameset.html",
-                "BeforeNavigate2 frame left.html", "NavigateComplete2 frame left.html",
-                "DocumentComplete frame left.html", "BeforeNavigate2 frame right.html",
-                "NavigateComplete2 frame right.html", "DocumentComplete frame right.html",
-                "DocumentComplete page frameset.html"}));
+            "BeforeNavigate2 page frameset.html; NavigateComplete2 page frameset.html; "
+            "BeforeNavigate2 frame left.html; NavigateComplete2 frame left.html; "
+            "DocumentComplete frame left.html; BeforeNavigate2 frame right.html; "
+            "NavigateComplete2 frame right.html; DocumentComplete frame right.html; "
+            "DocumentComplete page frameset.html; ");
   ASSERT_EQ(window.page().frames.size(), 2u);
   EXPECT_EQ(document(*window.page().frames[1]).title(), "Right");
   html::Window top = document(window.page()).parentWindow();
@@ -140,44 +94,36 @@ TEST_F(BrowserTest, FramesetCompletesEachFrameBeforeThePage) {
   EXPECT_EQ(top.frames()[0].document().title(), "Left");
   EXPECT_TRUE(top.frames()[0].parent().is(top));
   EXPECT_TRUE(window.page().frames[0]->webBrowser().Application().is(recorder.top));
-}
 
-TEST_F(BrowserTest, APageThatFramesItselfStopsAtTheFirstRepeat) {
+  recorder.seen.clear();
   ASSERT_TRUE(window.Load(pageUrl("self.html")));
-  EXPECT_EQ(recorder.only("NavigateComplete2").size(), 1u);
+  EXPECT_EQ(recorder.count("NavigateComplete2"), 1);
   ASSERT_EQ(window.page().frames.size(), 1u);
   EXPECT_EQ(window.page().frames[0]->url, pageUrl("self.html"));
   EXPECT_EQ(window.page().frames[0]->window->document->root->first, nullptr);
 }
 
 TEST_F(BrowserTest, FramesOfAnotherOriginRefuseTheirDocumentToTheParent) {
-  PageServer other(Pages{{"/inner.html", "<title>Other</title>"}});
-  const std::string outer =
-      "<title>Outer</title><iframe src='/same.html'></iframe>"
-      "<iframe src='" +
-      other.url("/inner.html") +
-      "'></iframe>"
-      "<iframe src='" +
-      pageUrl("left.html") + "'></iframe>";
-  PageServer server(Pages{{"/outer.html", outer}, {"/same.html", "<title>Same</title>"}});
+  const testing_support::PageServer other({{"/inner.html", "<title>Other</title>"}});
+  const testing_support::PageServer server(
+      {{"/outer.html", "<title>Outer</title><iframe src='/same.html'></iframe><iframe src='" +
+                           other.url("/inner.html") + "'></iframe><iframe src='" +
+                           pageUrl("left.html") + "'></iframe>"},
+       {"/same.html", "<title>Same</title>"}});
   ASSERT_TRUE(window.Load(server.url("/outer.html")));
   const std::vector<html::Window> frames = document(window.page()).parentWindow().frames();
   ASSERT_EQ(frames.size(), 3u);
-  struct Case {
-    const char* what;
-    int number;
-  };
-  const Case cases[] = {{"same origin", 0}, {"another port", 70}, {"a file: page", 70}};
+  // The same origin, another port, a file: page.
+  const int numbers[] = {0, 70, 70};
   for (std::size_t i = 0; i < 3; ++i) {
-    SCOPED_TRACE(cases[i].what);
-    EXPECT_EQ(errorNumber([&] { frames[i].document(); }), cases[i].number);
-    EXPECT_EQ(errorNumber([&] { window.page().frames[i]->webBrowser().Document(); }),
-              cases[i].number);
+    SCOPED_TRACE(i);
+    EXPECT_EQ(raised([&] { frames[i].document(); }), numbers[i]);
+    EXPECT_EQ(raised([&] { window.page().frames[i]->webBrowser().Document(); }), numbers[i]);
   }
 }
 
-TEST_F(BrowserTest, ReadyStateGoesLoadingInteractiveCompleteThenLoad) {
-  std::vector<std::string> states;
+TEST_F(BrowserTest, ReadyStateGoesLoadingInteractiveCompleteThenLoadAndUnloadComes) {
+  std::string states;
   platform::Connection onState, onLoad;
   struct Subscriber : browser::Events {
     std::function<void()> then;
@@ -185,35 +131,24 @@ TEST_F(BrowserTest, ReadyStateGoesLoadingInteractiveCompleteThenLoad) {
   } subscriber;
   subscriber.then = [&] {
     html::Document doc = document(window.page());
-    onState = doc.on("onreadystatechange", [&, doc] {
-      states.push_back(doc.readyState());
-      return true;
-    });
-    onLoad = doc.parentWindow().on("onload", [&] {
-      states.push_back("load");
-      return true;
-    });
+    onState =
+        doc.on("onreadystatechange", [&, doc] { return states += doc.readyState() + " ", true; });
+    onLoad = doc.parentWindow().on("onload", [&] { return states += "load ", true; });
   };
   auto connected = window.connect(subscriber);
   ASSERT_TRUE(window.Load(pageUrl("left.html")));
-  EXPECT_EQ(states, (std::vector<std::string>{"loading", "interactive", "complete", "load"}));
+  EXPECT_EQ(states, "loading interactive complete load ");
 
   connected.disconnect();
   int unloads = 0;
-  auto onUnload = document(window.page()).parentWindow().on("onunload", [&] {
-    ++unloads;
-    return true;
-  });
+  auto onUnload =
+      document(window.page()).parentWindow().on("onunload", [&] { return ++unloads, true; });
   ASSERT_TRUE(window.Load(pageUrl("right.html")));
   EXPECT_EQ(unloads, 1);
 }
 
-TEST_F(BrowserTest, AddressesOffTheLoopbackAreRefusedUnfetched) {
-  struct Case {
-    const char* url;
-    long status;
-  };
-  const Case cases[] = {
+TEST_F(BrowserTest, RefusedCancelledOrMissingPagesLeaveTheWindowAsItWas) {
+  const std::pair<const char*, long> refusals[] = {
       {"http://service.example.test/", headless::kInetSecurityProblem},
       {"http://10.0.0.1:8080/page.html", headless::kInetSecurityProblem},
       {"http://localhost.example.test/", headless::kInetSecurityProblem},
@@ -223,23 +158,24 @@ TEST_F(BrowserTest, AddressesOffTheLoopbackAreRefusedUnfetched) {
       {"http://127.0.0.1:1/", 0},
       {"http://[::1]:1/", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(headless::refusal(c.url), c.status) << c.url;
+  for (const auto& [url, status] : refusals) EXPECT_EQ(headless::refusal(url), status) << url;
 
-  EXPECT_FALSE(window.Load("http://service.example.test/"));
-  EXPECT_EQ(window.lastNavigateError(), headless::kInetSecurityProblem);
-  EXPECT_EQ(recorder.errorStatus, headless::kInetSecurityProblem);
-  EXPECT_TRUE(recorder.only("NavigateComplete2").empty());
-  EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
-}
-
-TEST_F(BrowserTest, CancelledOrMissingPagesLeaveTheWindowAsItWas) {
-  recorder.cancelNavigation = true;
-  EXPECT_FALSE(window.Load(pageUrl("left.html")));
-  recorder.cancelNavigation = false;
-  EXPECT_FALSE(window.Load(pageUrl("missing.html")));
-  EXPECT_EQ(window.lastNavigateError(), headless::kInetObjectNotFound);
-  EXPECT_TRUE(recorder.only("NavigateComplete2").empty());
-  EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
+  // The address, whether a sink cancels it, and the error the navigation reports.
+  const std::tuple<std::string, bool, long> cases[] = {
+      {"http://service.example.test/", false, headless::kInetSecurityProblem},
+      {pageUrl("left.html"), true, 0},
+      {pageUrl("missing.html"), false, headless::kInetObjectNotFound},
+  };
+  for (const auto& [url, cancel, error] : cases) {
+    SCOPED_TRACE(url);
+    recorder.cancelNavigation = cancel;
+    recorder.errorStatus = 0;
+    EXPECT_FALSE(window.Load(url));
+    EXPECT_EQ(window.lastNavigateError(), error);
+    EXPECT_EQ(recorder.errorStatus, error);
+    EXPECT_EQ(recorder.count("NavigateComplete2"), 0);
+    EXPECT_EQ(recorder.top.LocationURL(), "about:blank");
+  }
 }
 
 TEST_F(BrowserTest, ResourcesOtherThanPagesAreNoHtmlDocument) {
@@ -275,13 +211,14 @@ TEST_F(BrowserTest, ClosingAsksTheSinksFirst) {
   EXPECT_TRUE(listed(recorder.top));
   recorder.cancelClosing = false;
   EXPECT_TRUE(window.Close());
-  EXPECT_EQ(recorder.only("WindowClosing"),
-            (std::vector<std::string>{"WindowClosing top", "WindowClosing top"}));
+  EXPECT_EQ(recorder.count("WindowClosing top"), 2);
+  EXPECT_EQ(recorder.count("WindowClosing"), 2);
   EXPECT_FALSE(listed(recorder.top));
-  EXPECT_EQ(errorNumber([&] { recorder.top.LocationURL(); }), headless::kDisconnected);
+  EXPECT_EQ(raised([&] { recorder.top.LocationURL(); }), headless::kDisconnected);
 }
 
-TEST(BrowserThreadTest, AWindowOnItsOwnThreadNavigatesAndCloses) {
+// A window on a thread of its own, and one that automation creates: listed until they quit.
+TEST(BrowserThreadTest, WindowsOnTheirOwnThreadsAreListedUntilTheyQuit) {
   testing_support::ModuleFolder dir;
   headless::BrowserThread thread;
   browser::WebBrowser browser = browser::WebBrowser::FromUnknown(thread.browserObject());
@@ -297,11 +234,8 @@ TEST(BrowserThreadTest, AWindowOnItsOwnThreadNavigatesAndCloses) {
   browser.Quit();
   thread.join();
   EXPECT_FALSE(listed(browser));
-  EXPECT_EQ(errorNumber([&] { browser.Busy(); }), headless::kDisconnected);
-}
+  EXPECT_EQ(raised([&] { browser.Busy(); }), headless::kDisconnected);
 
-TEST(BrowserThreadTest, AutomationCreatesANewListedWindow) {
-  testing_support::ModuleFolder dir;
   browser::WebBrowser created = browser::NewWindow();
   EXPECT_TRUE(listed(created));
   EXPECT_FALSE(created.Visible());

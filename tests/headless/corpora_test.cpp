@@ -1,7 +1,8 @@
-// Hostile and unusual markup from public test suites: every piece must load, lay out, serialise
-// and be edited without a crash.
+// Hostile and unusual markup from public test suites: every piece must load, lay out and be
+// edited without a crash, and what the port writes of it must read back as the same markup.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "headless/dom.h"
@@ -9,41 +10,26 @@
 
 namespace {
 
+using headless::dom::Kind;
+using headless::dom::Node;
+
 // The corpora are JSON arrays with one string per line.
 std::string decodeJsonString(std::string_view line) {
+  // Each escape letter followed by what it stands for.
+  constexpr std::string_view kEscapes = "n\nr\rt\tb\bf\f";
   std::u16string out;
-  const auto start = line.find('"');
-  for (std::size_t i = start + 1; i < line.size() && line[i] != '"'; ++i) {
+  for (std::size_t i = line.find('"') + 1; i < line.size() && line[i] != '"'; ++i) {
     if (line[i] != '\\') {
       // Plain bytes are UTF-8: copy the run up to the next escape or quote.
       const std::size_t end = line.find_first_of("\\\"", i);
       out += platform::toUtf16(line.substr(i, end - i));
       i = end - 1;
-      continue;
-    }
-    const char e = line[++i];
-    switch (e) {
-      case 'n':
-        out += u'\n';
-        break;
-      case 'r':
-        out += u'\r';
-        break;
-      case 't':
-        out += u'\t';
-        break;
-      case 'b':
-        out += u'\b';
-        break;
-      case 'f':
-        out += u'\f';
-        break;
-      case 'u':
-        out += static_cast<char16_t>(std::stoi(std::string(line.substr(i + 1, 4)), nullptr, 16));
-        i += 4;
-        break;
-      default:
-        out += static_cast<char16_t>(e);
+    } else if (const char e = line[++i]; e == 'u') {
+      out += static_cast<char16_t>(std::stoi(std::string(line.substr(i + 1, 4)), nullptr, 16));
+      i += 4;
+    } else {
+      const std::size_t named = kEscapes.find(e);
+      out += static_cast<char16_t>(named == std::string_view::npos ? e : kEscapes[named + 1]);
     }
   }
   return platform::toUtf8(out);
@@ -57,12 +43,81 @@ std::vector<std::string> corpus(const std::string& name) {
   return items;
 }
 
-void exercise(const std::string& markup) {
-  const html::Document doc = headless::dom::newDocument(markup, "http://127.0.0.1/corpus");
-  const html::Element root = doc.documentElement();
-  ASSERT_FALSE(root.isNothing());
-  const std::string serialised = root.outerHTML();
-  headless::dom::newDocument(serialised, "http://127.0.0.1/again");
+html::Document load(std::string_view markup) {
+  return headless::dom::newDocument(markup, "http://127.0.0.1/corpus");
+}
+
+bool inside(const Node* n, const std::string& tag) {
+  for (const Node* p = n->parent; p; p = p->parent)
+    if (p->is(tag)) return true;
+  return false;
+}
+
+// Characters a numeric reference puts in the text that the input stream does not keep: CR
+// (read as LF), C1 controls and non-characters (replaced), and the lone byte gumbo makes of an
+// overflowing reference.
+bool unkept(const std::string& text) {
+  const std::u16string units = platform::toUtf16(text);
+  if (platform::toUtf8(units) != text) return true;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size())
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    if (c == '\r' || (c >= 0x80 && c < 0xA0) || (c >= 0xFDD0 && c < 0xFDF0) ||
+        (c & 0xFFFE) == 0xFFFE)
+      return true;
+  }
+  return false;
+}
+
+// How the markup the port writes of a tree reads back: as the same markup; as other markup
+// that then stays (a second reading repairs the tree another way); or never the same.
+enum class Reread { Same, Settles, Never };
+
+Reread reread(const Node* n) {
+  const bool text = n->kind == Kind::Text;
+  const Node* parent = n->parent;
+  // Nothing ends PLAINTEXT: each reading takes the end tags after it for more of its text.
+  if (n->is("PLAINTEXT")) return Reread::Never;
+  // Fault, reported: the text of these is escaped, though the parser reads it raw.
+  if (text && (parent->is("IFRAME") || parent->is("NOEMBED") || parent->is("NOFRAMES")) &&
+      n->data.find_first_of("<>&") != std::string::npos)
+    return Reread::Never;
+  // The port keeps no namespaces (the object model it follows had none), so foreign content is
+  // written as HTML.
+  if (n->is("SVG") || n->is("MATH")) return Reread::Settles;
+  // Misnesting the parser made: on reading the inner start tag it closes the outer element.
+  for (const char* tag : {"A", "NOBR", "FORM", "P"})
+    if (n->is(tag) && inside(n, tag)) return Reread::Settles;
+  // A script left in its double-escaped state takes its own end tag for text.
+  if (text && parent->is("SCRIPT") && platform::containsNoCase(n->data, "<!--<script"))
+    return Reread::Settles;
+  // The parser drops a line feed right after these start tags.
+  if (text && !n->prev && n->data.starts_with('\n') &&
+      (parent->is("PRE") || parent->is("TEXTAREA") || parent->is("LISTING")))
+    return Reread::Settles;
+  if (text && unkept(n->data)) return Reread::Settles;
+  // Faults, reported: an inline style holding '"' is written inside "..." unescaped, a value
+  // with a form feed unquoted; gumbo puts the text that ends a FORM behind it on </FORM>.
+  if (n->isElement() && headless::dom::cssText(n).find('"') != std::string::npos)
+    return Reread::Settles;
+  if (std::any_of(n->attributes.begin(), n->attributes.end(),
+                  [](const auto& a) { return a.second.find('\f') != std::string::npos; }))
+    return Reread::Settles;
+  if (n->is("FORM") && n->last && n->last->kind == Kind::Text) return Reread::Settles;
+  return Reread::Same;
+}
+
+Reread reread(const html::Document& doc) {
+  Reread worst = Reread::Same;
+  headless::dom::forEachBelow(headless::dom::nodeOf(doc), false, [&](Node* n) {
+    worst = std::max(worst, reread(n));
+    return true;
+  });
+  return worst;
+}
+
+void exercise(const html::Document& doc, const std::string& markup) {
   html::Element body = doc.body();
   if (body.isNothing()) return;
   body.innerText();
@@ -74,13 +129,26 @@ void exercise(const std::string& markup) {
 
 }  // namespace
 
-TEST(Corpora, EveryPieceLoadsLaysOutAndSerialises) {
+// A serialiser that drops a quote, an escape or an end tag writes markup that reads back as
+// another tree, whose markup differs.
+TEST(Corpora, EveryPieceLoadsLaysOutAndReadsBackAsItsOwnMarkup) {
   for (const char* name : {"html5lib-tree-inputs.json", "dompurify-payloads.json"}) {
     const auto items = corpus(name);
     ASSERT_GT(items.size(), 200u) << name;
     for (std::size_t i = 0; i < items.size(); ++i) {
       SCOPED_TRACE(testing::Message() << name << " #" << i);
-      exercise(items[i]);
+      const html::Document doc = load(items[i]);
+      ASSERT_FALSE(doc.documentElement().isNothing());
+      const std::string once = doc.documentElement().outerHTML();
+      const std::string twice = load(once).documentElement().outerHTML();
+      const Reread how = reread(doc);
+      if (how == Reread::Same) {
+        EXPECT_EQ(twice, once);
+      }
+      if (how != Reread::Never) {
+        EXPECT_EQ(load(twice).documentElement().outerHTML(), twice) << "settles after one reading";
+      }
+      exercise(doc, items[i]);
     }
   }
 }

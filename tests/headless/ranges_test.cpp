@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "headless/dom.h"
+#include "headless/pages.h"
 #include "headless/ranges.h"
-#include "runtime/error.h"
+#include "support.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ const char* const kPage =
     "<p id=a>hello <b id=b>bold</b> world</p><p id=c>second</p><p id=d>third</p>";
 
 html::Document page(const std::string& markup = kPage) {
-  return dom::newDocument(markup, "http://127.0.0.1:8080/page.htm");
+  return testing_support::page(markup);
 }
 
 dom::Node* byId(const html::Document& doc, const char* id) {
@@ -39,96 +39,84 @@ html::TextRange span(const html::Document& doc, const char* id, long start, long
   return r;
 }
 
+// A range over the elements from `from` to `to`, or, with a start, over `length` characters of
+// `from` from there; nothing at all without `from`.
+struct Where {
+  const char* from;
+  const char* to;
+  long start = -1;
+  long length = 0;
+  html::TextRange in(const html::Document& doc) const {
+    if (!from) return doc.selection().createRange();
+    return start < 0 ? selected(doc, from, to) : span(doc, from, start, length);
+  }
+};
+
 TEST(Ranges, TextAndMarkupOfWholeAndPartialSelections) {
-  struct Case {
-    const char* name;
-    std::function<html::TextRange(const html::Document&)> make;
-    const char* text;
-    const char* htmlText;
-  };
-  const Case cases[] = {
-      {"one paragraph", [](auto& d) { return selected(d, "a", "a"); }, "hello bold world",
-       "hello <B id=b>bold</B> world"},
-      {"across paragraphs", [](auto& d) { return selected(d, "b", "c"); }, "bold world\r\nsecond",
+  const std::tuple<const char*, Where, const char*, const char*> cases[] = {
+      {"one paragraph", {"a", "a"}, "hello bold world", "hello <B id=b>bold</B> world"},
+      {"across paragraphs",
+       {"b", "c"},
+       "bold world\r\nsecond",
        "<P id=a><B id=b>bold</B> world</P><P id=c>second</P>"},
-      {"into an element", [](auto& d) { return span(d, "a", 2, 6); }, "llo bo",
-       "llo <B id=b>bo</B>"},
-      {"out of an element", [](auto& d) { return span(d, "a", 7, 7); }, "old wor",
-       "<B id=b>old</B> wor"},
-      {"inside one text", [](auto& d) { return span(d, "c", 1, 3); }, "eco", "eco"},
-      {"nothing selected", [](auto& d) { return d.selection().createRange(); }, "", ""},
+      {"into an element", {"a", nullptr, 2, 6}, "llo bo", "llo <B id=b>bo</B>"},
+      {"out of an element", {"a", nullptr, 7, 7}, "old wor", "<B id=b>old</B> wor"},
+      {"inside one text", {"c", nullptr, 1, 3}, "eco", "eco"},
+      {"nothing selected", {nullptr, nullptr}, "", ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto doc = page();
-    const auto r = c.make(doc);
-    EXPECT_EQ(r.text(), c.text);
-    EXPECT_EQ(r.htmlText(), c.htmlText);
+  for (const auto& [name, where, text, htmlText] : cases) {
+    SCOPED_TRACE(name);
+    const auto r = where.in(page());
+    EXPECT_EQ(r.text(), text);
+    EXPECT_EQ(r.htmlText(), htmlText);
   }
 }
 
 TEST(Ranges, MoveEndCountsCharactersAndStopsAtTheEdges) {
-  struct Case {
-    const char* name;
-    std::vector<long> moves;
-    std::vector<long> moved;
-    const char* text;
-  };
-  const Case cases[] = {
+  // The moves asked for, the moves made, and the text then.
+  const std::tuple<const char*, std::vector<long>, std::vector<long>, const char*> cases[] = {
       {"forward", {3}, {3}, "hel"},
       {"into the next paragraph", {18}, {18}, "hello bold world\r\nse"},
       {"back past the start collapses", {3, -10}, {3, -3}, ""},
       {"clamped at the end", {100}, {27}, "hello bold world\r\nsecond\r\nthird"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto doc = page();
-    auto r = selected(doc, "a", "a");
-    r.collapse(true);
+  for (const auto& [name, moves, made, text] : cases) {
+    SCOPED_TRACE(name);
+    auto r = span(page(), "a", 0, 0);
     std::vector<long> moved;
-    for (long m : c.moves) moved.push_back(r.moveEnd("character", m));
-    EXPECT_EQ(moved, c.moved);
-    EXPECT_EQ(r.text(), c.text);
+    for (long m : moves) moved.push_back(r.moveEnd("character", m));
+    EXPECT_EQ(moved, made);
+    EXPECT_EQ(r.text(), text);
   }
   const auto accents = page("<p id=x>\xC3\xA9t\xC3\xA9</p>");
   auto r = selected(accents, "x", "x");
   EXPECT_EQ(r.moveEnd("character", -1), -1);
   EXPECT_EQ(r.text(), "\xC3\xA9t") << "a character, not a byte";
-  try {
-    r.moveEnd("word", 1);
-    ADD_FAILURE() << "only characters move";
-  } catch (const platform::Error& e) {
-    EXPECT_EQ(e.number, platform::kInvalidCall);
-  }
+  EXPECT_EQ(testing_support::raised([&] { r.moveEnd("word", 1); }), platform::kInvalidCall)
+      << "only characters move";
 }
 
 TEST(Ranges, PasteReplacesTheContentAndLeavesTheRangeAfterIt) {
-  struct Case {
-    const char* name;
-    std::function<html::TextRange(const html::Document&)> make;
-    std::vector<const char*> pastes;
-    const char* body;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, Where, std::vector<const char*>, const char*> cases[] = {
       {"inside an element",
-       [](auto& d) { return span(d, "a", 6, 2); },
+       {"a", nullptr, 6, 2},
        {"<i>X</i>", "Y"},
        "<P id=a>hello <B id=b><I>X</I>Yld</B> world</P><P id=c>second</P><P id=d>third</P>"},
       {"across paragraphs",
-       [](auto& d) { return span(d, "a", 3, 16); },
+       {"a", nullptr, 3, 16},
        {"Z"},
        "<P id=a>helZ</P><P id=c>ond</P><P id=d>third</P>"},
       {"whole paragraph",
-       [](auto& d) { return selected(d, "c", "c"); },
+       {"c", "c"},
        {"<hr>"},
        "<P id=a>hello <B id=b>bold</B> world</P><P id=c><HR></P><P id=d>third</P>"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, where, pastes, body] : cases) {
+    SCOPED_TRACE(name);
     const auto doc = page();
-    auto r = c.make(doc);
-    for (const char* markup : c.pastes) r.pasteHTML(markup);
-    EXPECT_EQ(doc.body().innerHTML(), c.body);
+    auto r = where.in(doc);
+    for (const char* markup : pastes) r.pasteHTML(markup);
+    EXPECT_EQ(doc.body().innerHTML(), body);
     EXPECT_EQ(r.text(), "");
   }
 }
@@ -148,7 +136,7 @@ TEST(Ranges, ParentElementDuplicateAndCollapse) {
   EXPECT_EQ(copy.text(), "old");
 }
 
-TEST(Ranges, TheSelectionIsOnePerDocument) {
+TEST(Ranges, TheSelectionIsOnePerDocumentAndRangesOverRemovedNodesCollapseToTheBody) {
   const auto doc = page();
   auto selection = doc.selection();
   EXPECT_EQ(selection.type(), "None");
@@ -157,10 +145,7 @@ TEST(Ranges, TheSelectionIsOnePerDocument) {
   EXPECT_EQ(selection.createRange().text(), "second\r\nthird");
   selection.empty();
   EXPECT_EQ(doc.selection().type(), "None");
-}
 
-TEST(Ranges, RangesOverRemovedNodesCollapseToTheBody) {
-  const auto doc = page();
   auto r = span(doc, "a", 2, 6);
   selected(doc, "a", "c");
   doc.body().removeChild(doc.getElementById("a"));
@@ -177,10 +162,9 @@ TEST(Ranges, BoundsComeFromTheLinesOfTheText) {
       "<p id=q>more</p></div>");
   const auto r = selected(doc, "p", "q");
   EXPECT_EQ(r.getClientRects().size(), 2u);
-  EXPECT_EQ(r.boundingLeft(), 100);
-  EXPECT_EQ(r.boundingTop(), 50);
-  EXPECT_EQ(r.boundingWidth(), 9 * 7);
-  EXPECT_EQ(r.boundingHeight(), 2 * 16);
+  EXPECT_EQ(
+      (std::vector<long>{r.boundingLeft(), r.boundingTop(), r.boundingWidth(), r.boundingHeight()}),
+      (std::vector<long>{100, 50, 9 * 7, 2 * 16}));
 }
 
 TEST(Ranges, DeepPagesWalkWithoutRecursion) {

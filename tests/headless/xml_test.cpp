@@ -5,43 +5,26 @@
 #include "runtime/error.h"
 #include "support.h"
 
-namespace {
-
-int errorNumber(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const platform::Error& e) {
-    return e.number;
-  }
-  return 0;
-}
-
-}  // namespace
+using testing_support::raised;
 
 TEST(XmlPort, LoadXmlAcceptsExactlyOneRootElement) {
-  struct Case {
-    const char* text;
-    bool loads;
-  };
-  const Case cases[] = {
-      {"<a/>", true},
-      {"<?xml version=\"1.0\"?><a><b/></a>", true},
-      {"<!-- before --><a/><!-- after -->", true},
-      {"  <a/>  ", true},
-      {"", false},
-      {"<a>", false},
-      {"<a/><b/>", false},
-      {"text", false},
-      {"<a/>trailing", false},
-      {"<a></b>", false},
-      {"<a x='1' x='2'/>", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  const std::pair<const char*, bool> cases[] = {{"<a/>", true},
+                                                {"<?xml version=\"1.0\"?><a><b/></a>", true},
+                                                {"<!-- before --><a/><!-- after -->", true},
+                                                {"  <a/>  ", true},
+                                                {"", false},
+                                                {"<a>", false},
+                                                {"<a/><b/>", false},
+                                                {"text", false},
+                                                {"<a/>trailing", false},
+                                                {"<a></b>", false},
+                                                {"<a x='1' x='2'/>", false}};
+  for (const auto& [text, loads] : cases) {
+    SCOPED_TRACE(text);
     xml::Document doc = xml::Document::Create();
     ASSERT_TRUE(doc.loadXML("<previous/>"));
-    EXPECT_EQ(doc.loadXML(c.text), c.loads);
-    EXPECT_EQ(doc.documentElement().isNothing(), !c.loads) << "a failed load leaves it empty";
+    EXPECT_EQ(doc.loadXML(text), loads);
+    EXPECT_EQ(doc.documentElement().isNothing(), !loads) << "a failed load leaves it empty";
   }
 }
 
@@ -82,12 +65,7 @@ TEST(XmlPort, RefusedOperationsRaise) {
   xml::Document doc = xml::Document::Create();
   xml::Node root = doc.appendChild(doc.createElement("root"));
   xml::Node child = root.appendChild(doc.createElement("child"));
-  struct Case {
-    const char* name;
-    std::function<void()> body;
-    int number;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::function<void()>, int> cases[] = {
       {"member of Nothing", [] { xml::Node().text(); }, platform::kObjectNotSet},
       {"item of Nothing list", [] { xml::NodeList().length(); }, platform::kObjectNotSet},
       {"second root", [&] { doc.appendChild(doc.createElement("other")); }, E_FAIL},
@@ -97,7 +75,7 @@ TEST(XmlPort, RefusedOperationsRaise) {
       {"unwritable path", [&] { doc.save("/nonexistent-folder/x.xml"); },
        static_cast<int>(0x80070005u)},
   };
-  for (const auto& c : cases) EXPECT_EQ(errorNumber(c.body), c.number) << c.name;
+  for (const auto& [name, body, number] : cases) EXPECT_EQ(raised(body), number) << name;
   EXPECT_FALSE(doc.load("/nonexistent-folder/x.xml"));
 }
 

@@ -1,12 +1,12 @@
 // A test's own module folder and browser window; whatever the test leaves registered is
-// cleaned up before the window goes.
+// cleaned up before the window goes, and the error log must hold what the test expects.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "headless/browser.h"
 #include "page/WindowProxy.h"
@@ -18,22 +18,20 @@ using testing_support::pageUrl;
 struct PageFixture : ::testing::Test {
   testing_support::ModuleFolder dir;
   std::unique_ptr<headless::BrowserWindow> window = std::make_unique<headless::BrowserWindow>();
+  std::size_t expectedRecords = 0;  // in the error log when the test ends
 
   void TearDown() override {
     ProxyCleanup();
     window.reset();
+    EXPECT_EQ(records(), expectedRecords);
   }
   // What the toolbar does for every completed navigation: a new proxy, attached and let go.
   static void attach(const browser::WebBrowser& browser) { WindowProxy::New()->SetWindow(browser); }
-  html::Document document(const headless::Pane& pane) const {
-    return pane.webBrowser().Document().html();
-  }
-  testing_support::Log log() const { return testing_support::readLog(dir.log()); }
-  testing_support::Record lastRecord() const {
-    const testing_support::Log all = log();
-    return all.records.empty() ? testing_support::Record{} : all.records.back();
-  }
-  std::size_t records() const {
-    return std::filesystem::exists(dir.log()) ? log().records.size() : 0;
+  std::size_t records() const { return testing_support::recordCount(dir.log()); }
+  // The object, routine, number and more-info of the last record.
+  std::string lastRecord() const {
+    const std::vector<testing_support::Record> all = testing_support::readLog(dir.log()).records;
+    const testing_support::Record& r = all.at(all.size() - 1);  // throws when there is none
+    return r.at("object") + " " + r.at("routine") + " " + r.at("number") + " " + r.at("more-info");
   }
 };

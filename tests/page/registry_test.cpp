@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "page/SharedReferences.h"
 #include "page_fixture.h"
@@ -24,15 +26,13 @@ struct NamedProxy : WindowProxy {
 
 struct RegistryTest : PageFixture {
   std::string cleaned;
-  std::map<char, std::shared_ptr<WindowProxy>> made;
+  std::map<char, std::shared_ptr<NamedProxy>> made;
 
-  std::shared_ptr<WindowProxy> proxy(char name, bool fails = false) {
-    return std::shared_ptr<WindowProxy>(new NamedProxy(name, &cleaned, fails));
-  }
-  // Registers each name in turn; a name registered again is the same proxy.
+  // Registers each name in turn (a name registered again is the same proxy); the failing one
+  // fails its cleanup.
   void add(const std::string& names, char failing = 0) {
     for (char n : names) {
-      if (!made[n]) made[n] = proxy(n, n == failing);
+      if (!made[n]) made[n] = std::make_shared<NamedProxy>(n, &cleaned, n == failing);
       AddProxy(made[n]);
     }
   }
@@ -46,17 +46,6 @@ struct RegistryTest : PageFixture {
     return {&g_BorderLeft(),   &g_BorderRight(),      &g_BorderTop(),
             &g_BorderBottom(), &g_HighlightElement(), &g_CurrentElement()};
   }
-  // Points every shared reference at a page's body; answers how many are still set.
-  std::size_t setReferences() {
-    if (!window->Load(pageUrl("left.html"))) return 0;
-    for (html::Element* r : references()) *r = document(window->page()).body();
-    return references().size();
-  }
-  static std::size_t referencesSet() {
-    std::size_t set = 0;
-    for (html::Element* r : references()) set += !r->isNothing();
-    return set;
-  }
 };
 
 }  // namespace
@@ -68,49 +57,43 @@ TEST_F(RegistryTest, RemovingTakesOutEveryEntryOfThatVeryProxyAndKeepsTheOrder) 
     SCOPED_TRACE(std::string(registrations) + " minus " + removed);
     made.clear();
     add(registrations);
-    if (!made[removed]) made[removed] = proxy(removed);
+    made.try_emplace(removed, std::make_shared<NamedProxy>(removed, &cleaned, false));
     RemoveProxy(made[removed].get());
     EXPECT_EQ(registered(), left);
     EXPECT_EQ(g_Proxies().size(), std::string(left).size() + 1);
     EXPECT_EQ(g_Proxies()[0], nullptr) << "entry 0 is never filled";
     ProxyCleanup();
   }
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(RegistryTest, CleanupGoesLastFirstAndDropsTheSharedReferencesOnlyAfterAFullWalk) {
-  struct Case {
-    const char* registrations;
-    char failing;
-    const char* cleaned;
-    const char* left;
-    std::size_t referencesLeft;  // a proxy's own cleanup drops the current element
-    const char* moreInfo;        // of the one record a failure writes
-  };
-  const Case cases[] = {
+  // Registrations, the one whose cleanup fails; what is cleaned, in order, and left registered;
+  // shared references left (a proxy's own cleanup drops the current element); the record a
+  // failure writes.
+  const std::tuple<std::string, char, std::string, std::string, long, const char*> cases[] = {
       {"ABC", 0, "CBA", "", 0, nullptr},
       {"", 0, "", "", 0, nullptr},
-      {"ABC", 'C', "", "ABC", 6, "3 - 0 - 3"},
-      {"ABC", 'B', "C", "AB", 5, "2 - 0 - 3"},
+      {"ABC", 'C', "", "ABC", 6, "mdlWindowProxy ProxyCleanup() 5 3 - 0 - 3"},
+      {"ABC", 'B', "C", "AB", 5, "mdlWindowProxy ProxyCleanup() 5 2 - 0 - 3"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.registrations) + " failing " + c.failing);
+  ASSERT_TRUE(window->Load(pageUrl("left.html")));
+  for (const auto& [registrations, failing, order, left, referencesLeft, record] : cases) {
+    SCOPED_TRACE(registrations + " failing " + failing);
     cleaned.clear();
     made.clear();
-    ASSERT_EQ(setReferences(), 6u);
-    add(c.registrations, c.failing);
-    const std::size_t before = records();
+    for (html::Element* r : references()) *r = window->page().webBrowser().Document().html().body();
+    add(registrations, failing);
     ProxyCleanup();
-    EXPECT_EQ(cleaned, c.cleaned);
-    EXPECT_EQ(registered(), c.left);
-    EXPECT_EQ(referencesSet(), c.referencesLeft);
-    EXPECT_EQ(records(), before + (c.moreInfo ? 1 : 0));
-    if (c.moreInfo) {
-      const testing_support::Record record = lastRecord();
-      EXPECT_EQ(record.at("object") + " " + record.at("routine") + " " + record.at("more-info"),
-                std::string("mdlWindowProxy ProxyCleanup() ") + c.moreInfo);
+    EXPECT_EQ(cleaned, order);
+    EXPECT_EQ(registered(), left);
+    EXPECT_EQ(std::ranges::count_if(references(), [](auto* r) { return !r->isNothing(); }),
+              referencesLeft);
+    expectedRecords += record ? 1 : 0;
+    EXPECT_EQ(records(), expectedRecords);
+    if (record) {
+      EXPECT_EQ(lastRecord(), record);
     }
-    for (auto& [name, proxy] : made) static_cast<NamedProxy&>(*proxy).fails = false;
+    for (auto& [name, proxy] : made) proxy->fails = false;
     ProxyCleanup();
   }
 }

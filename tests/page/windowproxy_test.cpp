@@ -1,39 +1,37 @@
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "band/Server.h"
 #include "band/mdlToolband.h"
+#include "headless/pages.h"
 #include "page_fixture.h"
 
 namespace {
 
 // How often each border DIV occurs in each document.
-std::vector<std::vector<int>> borders(const std::vector<html::Document>& documents) {
-  std::vector<std::vector<int>> out;
+std::vector<std::vector<std::size_t>> borders(const std::vector<html::Document>& documents) {
+  std::vector<std::vector<std::size_t>> out;
   for (const html::Document& doc : documents) {
-    std::vector<int>& counts = out.emplace_back();
+    auto& counts = out.emplace_back();
     for (const char* id :
-         {"dvLumBorderLeft", "dvLumBorderRight", "dvLumBorderTop", "dvLumBorderBottom"}) {
-      counts.push_back(0);
-      for (const html::Element& e : doc.all()) counts.back() += e.id() == id;
-    }
+         {"dvLumBorderLeft", "dvLumBorderRight", "dvLumBorderTop", "dvLumBorderBottom"})
+      counts.push_back(doc.getElementsByName(id).size());
   }
   return out;
 }
 
 // The frameset page, then its frames: a FRAMESET holds frames only, so the parser drops the
 // DIVs the page would get, as the browser's does.
-const std::vector<std::vector<int>> kFramesetBorders{{0, 0, 0, 0}, {1, 1, 1, 1}, {1, 1, 1, 1}};
+const std::vector<std::vector<std::size_t>> kFramesetBorders{
+    {0, 0, 0, 0}, {1, 1, 1, 1}, {1, 1, 1, 1}};
 
 // Attaches a proxy to every completed navigation, as the toolbar does; refuses closing while
 // told to, before any later sink hears of it.
 struct Sink : browser::Events {
-  bool attaching = false;
-  bool refuseClosing = false;
+  bool attaching = false, refuseClosing = false;
   void NavigateComplete2(const browser::WebBrowser& pDisp, const std::string&) override {
     if (attaching) PageFixture::attach(pDisp);
   }
@@ -50,11 +48,6 @@ struct WindowProxyTest : PageFixture {
     for (const auto& frame : window->page().frames) all.push_back(frame->webBrowser());
     return all;
   }
-  static std::vector<html::Document> documents(const std::vector<browser::WebBrowser>& all) {
-    std::vector<html::Document> out;
-    for (const auto& b : all) out.push_back(b.Document().html());
-    return out;
-  }
 };
 
 }  // namespace
@@ -64,9 +57,12 @@ TEST_F(WindowProxyTest, EveryDocumentOfAFramesetGetsAProxyAndItsBorderOnce) {
   const auto browsers = frameset();
   sink.attaching = false;
   EXPECT_EQ(g_ProxyCount(), 3) << "attached before their bodies existed";
-  for (const auto& b : browsers) attach(b);
+  std::vector<html::Document> docs;
+  for (const auto& b : browsers) {
+    attach(b);
+    docs.push_back(b.Document().html());
+  }
   EXPECT_EQ(g_ProxyCount(), 6);
-  const auto docs = documents(browsers);
   EXPECT_EQ(borders(docs), kFramesetBorders);
   EXPECT_EQ(docs[1].getElementById("dvLumBorderTop").style().display(), "none");
 
@@ -77,36 +73,31 @@ TEST_F(WindowProxyTest, EveryDocumentOfAFramesetGetsAProxyAndItsBorderOnce) {
   ProxyCleanup();
   EXPECT_EQ(g_ProxyCount(), 0);
   EXPECT_EQ(borders(docs), kFramesetBorders) << "they stay for the page's life";
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(WindowProxyTest, OnlyHtmlDocumentsOutOfDesignModeAreHookedAndClosingCleansUp) {
-  struct Case {
-    const char* page;
-    const char* designMode;
-    int registered;
-  };
-  const Case cases[] = {
+  // The page, the design mode set on it, and whether the proxy stays registered.
+  const std::tuple<std::string, std::string, int> cases[] = {
       {"left.html", "Off", 1}, {"left.html", "On", 0}, {"notes.xml", "", 1}, {"notes.txt", "", 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.page) + " " + c.designMode);
-    ASSERT_TRUE(window->Load(pageUrl(c.page)));
+  for (const auto& [page, designMode, registered] : cases) {
+    SCOPED_TRACE(page + " " + designMode);
+    ASSERT_TRUE(window->Load(pageUrl(page)));
     const browser::WebBrowser top = window->page().webBrowser();
     html::Document doc = top.Document().html();
-    if (*c.designMode) doc.setDesignMode(c.designMode);
+    if (!designMode.empty()) doc.setDesignMode(designMode);
     const auto proxy = WindowProxy::New();
     proxy->SetWindow(top);
-    const bool hooked = !doc.isNothing() && c.registered;
-    EXPECT_EQ(g_ProxyCount(), c.registered);
-    EXPECT_EQ(proxy->isLoaded(), c.registered == 1);
+    const bool hooked = !doc.isNothing() && registered;
+    EXPECT_EQ(g_ProxyCount(), registered);
+    EXPECT_EQ(proxy->isLoaded(), registered == 1);
     EXPECT_EQ(!proxy->Document().isNothing(), hooked);
     if (!doc.isNothing()) {
-      EXPECT_EQ(borders({doc})[0], std::vector<int>(4, hooked));
+      EXPECT_EQ(borders({doc})[0], std::vector<std::size_t>(4, hooked));
     }
     ClearAllHighlights();
     sink.refuseClosing = true;
     EXPECT_FALSE(window->Close());
-    EXPECT_EQ(g_ProxyCount(), c.registered) << "a closing already cancelled leaves the proxy";
+    EXPECT_EQ(g_ProxyCount(), registered) << "a closing already cancelled leaves the proxy";
     sink.refuseClosing = false;
     EXPECT_TRUE(window->Close());
     EXPECT_EQ(g_ProxyCount(), 0);
@@ -114,7 +105,6 @@ TEST_F(WindowProxyTest, OnlyHtmlDocumentsOutOfDesignModeAreHookedAndClosingClean
     window = std::make_unique<headless::BrowserWindow>();
     connection = window->connect(sink);
   }
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(WindowProxyTest, UnloadingFramesAlwaysCleansUpTheTopOnlyBeforeTheSiteCommand) {
@@ -129,40 +119,28 @@ TEST_F(WindowProxyTest, UnloadingFramesAlwaysCleansUpTheTopOnlyBeforeTheSiteComm
     EXPECT_EQ(g_Proxies(), (seen ? Proxies{nullptr, top} : Proxies{nullptr}));
     ProxyCleanup();
   }
-  EXPECT_EQ(records(), 0u);
 }
 
 // An http page that frames a file: page, which it may not touch.
 TEST_F(WindowProxyTest, AFrameOfAnotherSiteIsReportedWithBothAddressesAndDiscarded) {
   const std::string frame = pageUrl("left.html");
-  httplib::Server server;
-  server.Get("/outer.html", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<iframe src='" + frame + "'></iframe>", "text/html");
-  });
-  const std::string outer =
-      "http://127.0.0.1:" + std::to_string(server.bind_to_any_port("127.0.0.1")) + "/outer.html";
-  std::thread serving([&] { server.listen_after_bind(); });
+  const testing_support::PageServer server(
+      {{"/outer.html", "<iframe src='" + frame + "'></iframe>"}});
   ASSERT_EQ(DllRegisterServer(), S_OK);
   com::Ptr<IUnknown> band;
   com::CoCreateInstance(com::CLSIDFromProgID(kToolBarProgId), nullptr, IID_IUnknown,
                         band.putVoid());
   const auto sited = band.query<IObjectWithSite>(IID_IObjectWithSite);
   sited->SetSite(window->site().get());
-  const bool loaded = window->Load(outer);
-  server.stop();
-  serving.join();
-  ASSERT_TRUE(loaded);
+  ASSERT_TRUE(window->Load(server.url("/outer.html")));
 
   const std::int32_t before = g_ProxyCount();
-  const std::size_t reported = records();
+  expectedRecords = records() + 1;
   const auto proxy = WindowProxy::New();
   proxy->SetWindow(window->page().frames.at(0)->webBrowser());
   EXPECT_EQ(g_ProxyCount(), before);
   EXPECT_FALSE(proxy->isLoaded());
-  const testing_support::Record record = lastRecord();
-  EXPECT_EQ(records(), reported + 1);
-  EXPECT_EQ(record.at("object") + " " + record.at("routine") + " " + record.at("number"),
-            "WindowProxy Set Window() 70");
-  EXPECT_EQ(record.at("more-info"), outer + " - " + frame);
+  EXPECT_EQ(lastRecord(),
+            "WindowProxy Set Window() 70 " + server.url("/outer.html") + " - " + frame);
   sited->SetSite(nullptr);
 }

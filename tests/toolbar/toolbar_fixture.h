@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <thread>
+#include <utility>
+#include <vector>
 
 #include "band/Configuration.h"
 #include "band/Server.h"
+#include "band/mdlCommon.h"
+#include "band/mdlToolband.h"
 #include "headless/browser.h"
 #include "page/mdlWindowProxy.h"
 #include "runtime/form.h"
@@ -27,6 +30,10 @@ struct ToolbarFixture : ::testing::Test {
   ServiceHosts product = Service();
   std::optional<standin::Server> service;
   std::unique_ptr<headless::BrowserWindow> window;
+  // Marks the module keeps per thread, which earlier tests on this thread may have set.
+  VARIANT_BOOL siteCommandSeen = std::exchange(g_bSiteCommandSeen(), 0);
+  HWND ieServer = std::exchange(g_hWndIEServer(), nullptr);
+  std::size_t expectedRecords = 0;  // in the error log when the test ends
 
   void SetUp() override {
     service.emplace(dir.path() / "store");
@@ -39,25 +46,35 @@ struct ToolbarFixture : ::testing::Test {
     ASSERT_TRUE(waitFor([] { return !g_oSupportedVideo().isNothing(); }));
   }
   void TearDown() override {
+    EXPECT_EQ(records(), expectedRecords);
     window.reset();
     service.reset();
     ReplaceServiceHosts(product);
+    g_bSiteCommandSeen() = siteCommandSeen;
+    g_hWndIEServer() = ieServer;
   }
   void AddBand() {
     g_oSupportedVideo() = {};
     ASSERT_EQ(window->AddBand(kToolBarProgId), S_OK);
   }
-  void RemoveBand() { window->RemoveBand(); }
   static frmToolband& form() { return ui::Instance<frmToolband>::get(); }
-  // Lets what is queued run, timers included.
+  // Lets what is queued run, and the form's timer (the longest there is) come due once more.
   static void pump() {
-    for (int i = 0; i < 5; ++i) {
-      ui::DoEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    testing_support::pumpFor(std::chrono::milliseconds(form().tmrLoad.Interval + 20));
   }
-  std::size_t records() const {
-    return std::filesystem::exists(dir.log()) ? testing_support::readLog(dir.log()).records.size()
-                                              : 0;
+  // Presses a mouse button on the arrow and lets it go (WM_xBUTTONUP follows WM_xBUTTONDOWN).
+  static void clickArrow(UINT press) {
+    const RECT arrow = form().imgArrow.formRect();
+    const LPARAM at = (static_cast<LPARAM>(arrow.top + 3) << 16) | (arrow.left + 3);
+    ui::SendMessage(form().hWnd(), press, 0, at);
+    ui::SendMessage(form().hWnd(), press + 1, 0, at);
   }
+  // The documents of the page and of its frames.
+  std::vector<html::Document> documents() const {
+    const html::Document top = window->page().webBrowser().Document().html();
+    std::vector<html::Document> all{top};
+    for (const html::Window& frame : top.parentWindow().frames()) all.push_back(frame.document());
+    return all;
+  }
+  std::size_t records() const { return testing_support::recordCount(dir.log()); }
 };

@@ -1,35 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <optional>
-#include <thread>
-
-#include "band/Configuration.h"
-#include "band/Server.h"
-#include "band/mdlToolband.h"
 #include "dialogs/frmClipSelection.h"
 #include "dialogs/frmMouseOver.h"
 #include "headless/menu.h"
-#include "page/mdlWindowProxy.h"
-#include "runtime/controls.h"
-#include "runtime/form.h"
-#include "standin/standin.h"
-#include "toolbar/frmToolband.h"
 #include "toolbar_fixture.h"
 
-namespace {
-
-struct ToolbarFormTest : ToolbarFixture {
-  void clickArrow(UINT down, UINT up) {
-    const HWND hwnd = form().hWnd();
-    const RECT arrow = form().imgArrow.formRect();
-    const LPARAM at = (static_cast<LPARAM>(arrow.top + 3) << 16) | (arrow.left + 3);
-    ui::SendMessage(hwnd, down, 0, at);
-    ui::SendMessage(hwnd, up, 0, at);
-  }
-};
-
-}  // namespace
+using ToolbarFormTest = ToolbarFixture;
 
 TEST_F(ToolbarFormTest, ButtonStaysAtTwoAndTheArrowBehindItWhateverTheWidth) {
   ASSERT_TRUE(waitFor([&] { return !form().tmrLoad.Enabled(); })) << "the load timer fires once";
@@ -43,16 +19,11 @@ TEST_F(ToolbarFormTest, ButtonStaysAtTwoAndTheArrowBehindItWhateverTheWidth) {
     ui::MoveWindow(f.hWnd(), 0, 0, static_cast<int>(width), 25, TRUE);
     EXPECT_EQ(f.pcbToolbar.Width, width);
     EXPECT_EQ(f.imgBackground.Width, width) << "only the background stretches";
-    for (const ui::Image& button : f.imgClipIt) {
-      EXPECT_EQ(button.Left, 2);
-      EXPECT_EQ(button.Top, 0);
-      EXPECT_EQ(button.Width, 24);
-      EXPECT_EQ(button.Height, 25);
-    }
-    EXPECT_EQ(f.imgArrow.Left, 2 + 24 + 1);
-    EXPECT_EQ(f.imgArrow.Width, 8);
+    for (const ui::Image& b : f.imgClipIt)
+      EXPECT_EQ(std::make_tuple(b.Left, b.Top, b.Width, b.Height),
+                std::make_tuple(2L, 0L, 24L, 25L));
+    EXPECT_EQ(std::make_pair(f.imgArrow.Left, f.imgArrow.Width), std::make_pair(2L + 24 + 1, 8L));
   }
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(ToolbarFormTest, ArrowMenuOpensTheChosenServicePage) {
@@ -63,49 +34,45 @@ TEST_F(ToolbarFormTest, ArrowMenuOpensTheChosenServicePage) {
   ReplaceServiceHosts(hosts);
   struct Case {
     long choice;
-    UINT down, up;
-    std::string opens;  // empty: nothing
+    UINT press;
+    std::string opens;
   };
   const Case cases[] = {
-      {0, WM_LBUTTONDOWN, WM_LBUTTONUP, ""},
-      {1, WM_LBUTTONDOWN, WM_LBUTTONUP, ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/")},
-      {2, WM_RBUTTONDOWN, WM_RBUTTONUP, ServiceAddress(hosts.feed, "/popular/")},
-      {3, WM_LBUTTONDOWN, WM_LBUTTONUP,
-       ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/clippers/")},
-      {4, WM_MBUTTONDOWN, WM_MBUTTONUP, ServiceAddress(hosts.web, "/")},
-      {5, WM_LBUTTONDOWN, WM_LBUTTONUP, ServiceAddress(hosts.facebookApp, "/folverra/")},
-      {6, WM_LBUTTONDOWN, WM_LBUTTONUP, ServiceAddress(hosts.web, "/faq/")},
+      {0, WM_LBUTTONDOWN, pageUrl("self.html")},  // nothing chosen: the page stays
+      {1, WM_LBUTTONDOWN, ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/")},
+      {2, WM_RBUTTONDOWN, ServiceAddress(hosts.feed, "/popular/")},
+      {3, WM_LBUTTONDOWN, ServiceAddress(hosts.web, "/login.aspx?url=/my.murmuro/clippers/")},
+      {4, WM_MBUTTONDOWN, ServiceAddress(hosts.web, "/")},
+      {5, WM_LBUTTONDOWN, ServiceAddress(hosts.facebookApp, "/folverra/")},
+      {6, WM_LBUTTONDOWN, ServiceAddress(hosts.web, "/faq/")},
   };
-  const std::vector<std::pair<std::string, std::string>> items = {
-      {"My Murmuro", "MyLibrary"}, {"Popular Murmuro", "Popular"}, {"My Clippers", "MyClippers"},
-      {"Folverra.com", "Home"},    {"Facebook App", "Facebook"},   {"Help", "Help"}};
+  // Caption, key and icon of each item, all enabled.
+  const std::vector<std::string> items = {"My Murmuro MyLibrary 0",   "Popular Murmuro Popular 1",
+                                          "My Clippers MyClippers 2", "Folverra.com Home 3",
+                                          "Facebook App Facebook 4",  "Help Help 5"};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.choice);
     ASSERT_TRUE(window->Load(pageUrl("self.html")));
     headless::ChooseMenuItem(c.choice);
-    clickArrow(c.down, c.up);
+    clickArrow(c.press);
 
     const auto menu = headless::LastShownMenu();
     ASSERT_TRUE(menu.has_value());
-    ASSERT_EQ(menu->items.size(), items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      EXPECT_EQ(menu->items[i].caption, items[i].first);
-      EXPECT_EQ(menu->items[i].key, items[i].second);
-      EXPECT_EQ(menu->items[i].iconIndex, static_cast<long>(i));
-      EXPECT_TRUE(menu->items[i].enabled);
-    }
+    std::vector<std::string> shown;
+    for (const auto& item : menu->items)
+      shown.push_back(item.caption + " " + item.key + " " + std::to_string(item.iconIndex) +
+                      (item.enabled ? "" : " disabled"));
+    EXPECT_EQ(shown, items);
     EXPECT_EQ(menu->images, 6);
     POINT below{static_cast<LONG>(form().imgArrow.Left), 25};
     ui::ClientToScreen(form().hWnd(), &below);
-    EXPECT_EQ(menu->at.x, below.x);
-    EXPECT_EQ(menu->at.y, below.y) << "at the arrow's left edge, under the band";
+    EXPECT_EQ(std::make_pair(menu->at.x, menu->at.y), std::make_pair(below.x, below.y))
+        << "at the arrow's left edge, under the band";
 
-    const std::string expected = c.opens.empty() ? pageUrl("self.html") : c.opens;
-    EXPECT_TRUE(waitFor([&] { return window->locationURL == expected; }));
+    EXPECT_TRUE(waitFor([&] { return window->locationURL == c.opens; }));
     pump();
-    EXPECT_EQ(window->locationURL, expected);
+    EXPECT_EQ(window->locationURL, c.opens);
   }
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(ToolbarFormTest, SupportedVideoListComesFromTheServiceOrStaysEmpty) {
@@ -117,11 +84,12 @@ TEST_F(ToolbarFormTest, SupportedVideoListComesFromTheServiceOrStaysEmpty) {
                                                "movies.example.test"}));
 
   // Without a service the answer is no XML: the list is an empty document.
-  RemoveBand();
+  window->RemoveBand();
   service.reset();
   AddBand();
   ASSERT_TRUE(waitFor([] { return !g_oSupportedVideo().isNothing(); }));
   EXPECT_TRUE(g_oSupportedVideo().firstChild().isNothing());
+  expectedRecords = 1;  // reading the answer that never came, logged at the boundary
 }
 
 TEST_F(ToolbarFormTest,
@@ -133,12 +101,11 @@ TEST_F(ToolbarFormTest,
   EXPECT_FALSE(ui::Instance<frmClipSelection>::exists());
 
   ui::Instance<frmMouseOver>::get().Show();
-  RemoveBand();
+  window->RemoveBand();
   EXPECT_FALSE(ui::Instance<frmMouseOver>::exists());
   EXPECT_EQ(g_ProxyCount(), 0) << "every proxy cleaned up with the form";
   ASSERT_TRUE(window->Load(pageUrl("frameset.html")));
   EXPECT_EQ(g_ProxyCount(), 0) << "the browser's events no longer reach the toolbar";
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(ToolbarFormTest, BringBrowserToTopPutsTheBrowserInFront) {
@@ -146,22 +113,20 @@ TEST_F(ToolbarFormTest, BringBrowserToTopPutsTheBrowserInFront) {
   ui::SetForegroundWindow(other.topWindow());
   form().BringBrowserToTop();
   EXPECT_EQ(ui::GetForegroundWindow(), window->topWindow());
-  EXPECT_EQ(records(), 0u);
 }
 
 TEST_F(ToolbarFormTest, AFailingHandlerIsLoggedWithThePageAndTheToolbarCarriesOn) {
   ASSERT_TRUE(window->Load(pageUrl("left.html")));
-  RemoveBand();
+  window->RemoveBand();
   ServiceHosts hosts = Service();
   hosts.content = "no such host";  // the request cannot even be opened
   ReplaceServiceHosts(hosts);
   AddBand();
 
-  const testing_support::Log log = testing_support::readLog(dir.log());
-  ASSERT_EQ(log.records.size(), 1u);
-  EXPECT_EQ(log.records[0].at("object"), "frmToolband");
-  EXPECT_EQ(log.records[0].at("routine"), "Form_Load()");
-  EXPECT_EQ(log.records[0].at("more-info"), pageUrl("left.html"));
+  expectedRecords = 1;
+  const testing_support::Record r = testing_support::readLog(dir.log()).records.at(0);
+  EXPECT_EQ(r.at("object") + " " + r.at("routine") + " " + r.at("more-info"),
+            "frmToolband Form_Load() " + pageUrl("left.html"));
   EXPECT_TRUE(form().g_IEWindow) << "connected before the failing step";
   ASSERT_TRUE(window->Load(pageUrl("frameset.html")));
   EXPECT_EQ(g_ProxyCount(), 3);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -111,6 +112,7 @@ struct Server::Impl {
   int port = 0;
   std::mutex idMutex;
   std::mt19937_64 random{std::random_device{}()};
+  std::map<std::string, httplib::Server::Handler> posts;
 
   std::string freshId() {
     std::lock_guard lock(idMutex);
@@ -158,11 +160,13 @@ struct Server::Impl {
   }
 
   void routes() {
-    http.Post("/feed_supported_video.aspx", [](const httplib::Request&, httplib::Response& res) {
+    posts["/feed_supported_video.aspx"] = [](const httplib::Request&, httplib::Response& res) {
       res.set_content(content::supportedVideoList(), kXml);
-    });
-    http.Post("/clip_mozilla_save.aspx",
-              [this](const httplib::Request& req, httplib::Response& res) { save(req, res); });
+    };
+    posts["/clip_mozilla_save.aspx"] = [this](const httplib::Request& req, httplib::Response& res) {
+      save(req, res);
+    };
+    for (const auto& [path, handler] : posts) http.Post(path, handler);
     for (const ClipPage& page : kClipPages) {
       http.Get(page.path, [this, &page](const httplib::Request& req, httplib::Response& res) {
         showClip(page, req, res);
@@ -186,8 +190,26 @@ struct Server::Impl {
     }
   }
 
+  // A request with neither a length nor chunks has no body. The transport would read on until
+  // the client closes, and answer 400 once its read times out; these are answered at once.
+  httplib::Server::HandlerResponse withoutBody(const httplib::Request& req,
+                                               httplib::Response& res) {
+    if (req.method == "GET" || req.method == "HEAD" || req.has_header("Content-Length") ||
+        req.has_header("Transfer-Encoding"))
+      return httplib::Server::HandlerResponse::Unhandled;
+    const auto route = req.method == "POST" ? posts.find(req.path) : posts.end();
+    if (route == posts.end())
+      res.status = 404;
+    else
+      route->second(req, res);
+    return httplib::Server::HandlerResponse::Handled;
+  }
+
   void guards() {
     http.set_payload_max_length(kMaxPayload);
+    http.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+      return withoutBody(req, res);
+    });
     http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
       if (res.body.empty()) answerPage(res, res.status, "Not found", "<p>Nothing here.</p>");
     });
