@@ -3,7 +3,7 @@
 // as onreadystatechange calls; nothing of the request runs the toolbar's code elsewhere.
 // A platform implements every member and the Impl type. No member answers a status; failures
 // raise: 91 for a member of Nothing, 5 for a call out of order, and the HRESULTs MSXML raises
-// (see platform/httpsupport.h: a bad address, an answer not there yet, no server reached).
+// (see runtime/httpsupport.h: a bad address, an answer not there yet, no server reached).
 #pragma once
 
 #include <functional>
