@@ -167,6 +167,7 @@ TEST(Ranges, BoundsComeFromTheLinesOfTheText) {
       (std::vector<long>{100, 50, 9 * 7, 2 * 16}));
 }
 
+// The one page parsed this deep: the parser must not recurse either.
 TEST(Ranges, DeepPagesWalkWithoutRecursion) {
   std::string markup = "<div id=top>";
   for (int i = 0; i < 100000; ++i) markup += "<span>";
