@@ -17,34 +17,30 @@ std::string ids(const std::vector<html::Element>& elements) {
 
 }  // namespace
 
+// A few of the names, not the whole table: one that two tags share, and the fallback.
 TEST(Dom, RunTimeTypeNamesFollowTheOriginalObjectModel) {
   // Each element's id is the type name it must report.
   const auto doc = page(
-      "<table id=HTMLTable><colgroup id=HTMLTableCol><col id=HTMLTableCol></colgroup>"
-      "<tbody id=HTMLTableSection><tr id=HTMLTableRow><td id=HTMLTableCell><th id=HTMLTableCell>"
-      "</table><img id=HTMLImg><a id=HTMLAnchorElement href=x>a</a><embed id=HTMLEmbed>"
-      "<object id=HTMLObjectElement></object><label id=HTMLLabelElement></label>"
-      "<input id=HTMLInputElement><iframe id=HTMLIFrame></iframe><div id=HTMLDivElement></div>"
-      "<custom-tag id=HTMLUnknownElement></custom-tag>");
+      "<table id=HTMLTable><tbody id=HTMLTableSection><tr id=HTMLTableRow><td id=HTMLTableCell>"
+      "<th id=HTMLTableCell></table><custom-tag id=HTMLUnknownElement></custom-tag>");
   std::string types;
   for (const html::Element& e : doc.body().all()) types += e.typeName() + " ";
   EXPECT_EQ(types, ids(doc.body().all()));
-  EXPECT_EQ(doc.body().all().size(), 16u);
+  EXPECT_EQ(doc.body().all().size(), 6u);
   EXPECT_EQ(doc.typeName(), "HTMLDocument");
-  EXPECT_EQ(doc.body().typeName(), "HTMLBody");
-  EXPECT_EQ(doc.getElementById("HTMLTableRow").children().front().tagName(), "TD");
   EXPECT_EQ(doc.getElementById("HTMLUnknownElement").tagName(), "CUSTOM-TAG");
   EXPECT_EQ(doc.getElementById("missing").typeName(), "Nothing");
 }
 
+// A cell's defaults and the common ones, not the whole table: a specified attribute hides its
+// default whatever its case.
 TEST(Dom, AttributesListSpecifiedPairsThenTheTypesDefaults) {
   const auto doc = page(
       "<table><tr><td id=cell rowspan=2 onclick='x()' style='color: red'>x</td></tr></table>"
-      "<img id=pic src=a.gif tabindex=3><div id=plain clip-index=4></div>");
+      "<div id=plain clip-index=4></div>");
   const std::pair<const char*, const char*> cases[] = {
       {"cell",
        "id rowspan onclick style contentEditable disabled hideFocus tabIndex colSpan noWrap "},
-      {"pic", "id src tabindex contentEditable disabled hideFocus isMap loop start "},
       {"plain", "id clip-index contentEditable disabled hideFocus tabIndex "},
   };
   for (const auto& [id, expected] : cases) {
@@ -91,10 +87,9 @@ TEST(Dom, MarkupRoundTripsAndEditsInPlace) {
   EXPECT_EQ(d.style().pixelLeft(), 12);
 }
 
-TEST(Dom, DocumentMembersAndDefaults) {
+TEST(Dom, DocumentMembersReadThePage) {
   const auto doc = page("<title>The &amp; title</title><body link=#ff0000><p>x</p></body>");
   EXPECT_EQ(doc.title(), "The & title");
-  EXPECT_EQ(doc.bgColor(), "#ffffff");
   EXPECT_EQ(doc.linkColor(), "#ff0000");
   const auto l = doc.location();
   EXPECT_EQ(l.protocol + " " + l.host + " " + l.hostname + " " + l.pathname + " " + l.search,
@@ -102,45 +97,30 @@ TEST(Dom, DocumentMembersAndDefaults) {
   EXPECT_EQ(doc.documentElement().tagName(), "HTML");
 }
 
-TEST(Dom, MalformedAndHugePagesLoadWithoutCrashing) {
-  std::string nested;
-  for (int i = 0; i < 100000; ++i) nested += "<span>";
-  nested += "deep";
-  const std::pair<const char*, std::string> cases[] = {
-      {"unclosed", "<div><p><b><i>unclosed"},
-      {"stray end tags", "</p></div></table>text</body></html></x>"},
-      {"nested", nested},
-      {"ten megabytes of text", "<p>" + std::string(10 * 1024 * 1024, 'x') + "</p>"},
-      {"binary", std::string("\0\x01\xff<\xfe>", 6)},
-  };
-  for (const auto& [name, markup] : cases) {
-    SCOPED_TRACE(name);
+// Malformed markup is the corpora's business, markup nested deep the ranges test's.
+TEST(Dom, HugeAndBinaryPagesLoadWithoutCrashing) {
+  const std::string cases[] = {"<p>" + std::string(10 * 1024 * 1024, 'x') + "</p>",
+                               std::string("\0\x01\xff<\xfe>", 6)};
+  for (const std::string& markup : cases) {
     const auto doc = page(markup);
     ASSERT_FALSE(doc.body().isNothing());
     doc.body().getBoundingClientRect();  // lays the page out
     doc.elementFromPoint(100, 100);
-    if (markup == nested) {
-      EXPECT_EQ(doc.allTags("span").size(), 100000u);
-      EXPECT_EQ(doc.body().innerText(), "deep");
-    }
   }
 }
 
+// One control of the table: its class and parameter names compare without case.
 TEST(Dom, PlayerControlsAnswerFromTheirParameters) {
   const auto doc = page(
-      "<object id=wmp classid='CLSID:6BF52A52-394A-11D3-B153-00C04F79FAA6'>"
+      "<object id=wmp classid='CLSID:6bf52a52-394a-11d3-b153-00c04f79faa6'>"
       "<param name=URL value='http://127.0.0.1/a.wmv'></object>"
-      "<object id=flash classid='clsid:d27cdb6e-ae6d-11cf-96b8-444553540000'>"
-      "<param name=movie value=m.swf><param name=FlashVars value=a=1></object>"
       "<object id=other classid='clsid:00000000-0000-0000-0000-000000000000'></object>"
       "<div id=div></div>");
-  EXPECT_EQ(doc.getElementById("wmp").object().typeName(), "WindowsMediaPlayer");
-  EXPECT_EQ(doc.getElementById("wmp").object().get("currentMedia.sourceURL"),
-            "http://127.0.0.1/a.wmv");
-  EXPECT_EQ(doc.getElementById("flash").object().typeName(), "ShockwaveFlash");
-  EXPECT_EQ(doc.getElementById("flash").object().get("Movie"), "m.swf");
+  const html::Control wmp = doc.getElementById("wmp").object();
+  EXPECT_EQ(wmp.typeName(), "WindowsMediaPlayer");
+  EXPECT_EQ(wmp.get("currentMedia.sourceURL"), "http://127.0.0.1/a.wmv");
+  EXPECT_THROW(wmp.get("Movie"), platform::Error) << "another control's member";
   EXPECT_EQ(doc.getElementById("other").object().typeName(), "Nothing");
-  EXPECT_THROW(doc.getElementById("flash").object().get("FileName"), platform::Error);
   EXPECT_THROW(doc.getElementById("div").object(), platform::Error);
   EXPECT_EQ(doc.getElementById("wmp").readyState(), "4") << "loaded with its complete page";
   EXPECT_EQ(doc.getElementById("div").readyState(), "complete");

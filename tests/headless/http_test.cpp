@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "platform/http.h"
@@ -22,16 +23,27 @@ using testing_support::waitFor;
 constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000Au);
 constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x800C0005u);
 
-// A request and what its handler saw.
+// Reads one part of the answer: its letter when it is there, "-" while it is pending.
+std::string part(char letter, const std::function<void()>& read) {
+  const std::int32_t number = raised(read);
+  return number == 0 ? std::string(1, letter) : number == kPending ? "-" : std::to_string(number);
+}
+
+// A request and what its handler saw: the states, the threads, and at each state whether the
+// status ("s") and the text ("t") could be read.
 struct Watched {
   http::Request request = http::Request::Create();
   std::vector<int> states;
   std::vector<std::thread::id> threads;
+  std::string readable;
 
   Watched() {
     request.setOnReadyStateChange([this] {
       states.push_back(request.readyState());
       threads.push_back(std::this_thread::get_id());
+      readable += std::to_string(request.readyState()) +
+                  part('s', [this] { request.status(), request.statusText(); }) +
+                  part('t', [this] { request.responseText(); }) + " ";
     });
   }
   bool done() const { return !states.empty() && states.back() == 4; }
@@ -63,10 +75,11 @@ class HttpPort : public testing_support::StandinTest {
 
 }  // namespace
 
-TEST_F(HttpPort, AnnouncesEveryStateOnTheOpeningThread) {
+TEST_F(HttpPort, AnnouncesEveryStateOnTheOpeningThreadAndEachPartOfTheAnswerOnceItCame) {
   for (bool async : {true, false}) {
     SCOPED_TRACE(async ? "async" : "sync");
     Watched w;
+    EXPECT_EQ(raised([&] { w.request.status(); }), kPending) << "before open";
     std::thread::id opener;
     std::size_t seenInOpen = 0;
     std::thread([&] {
@@ -77,10 +90,8 @@ TEST_F(HttpPort, AnnouncesEveryStateOnTheOpeningThread) {
       waitFor([&] { return w.done(); });
     }).join();
     EXPECT_EQ(seenInOpen, 1u) << "state 1 comes from open itself";
-    EXPECT_EQ(w.states, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(w.readable, "1-- 2s- 3st 4st ") << "the status from state 2, the text from 3";
     EXPECT_EQ(w.threads, std::vector<std::thread::id>(4, opener));
-    EXPECT_EQ(w.request.status(), 200);
-    EXPECT_EQ(w.request.statusText(), "OK");
     EXPECT_EQ(w.request.responseText(), standin::content::supportedVideoList());
   }
 }
@@ -115,35 +126,12 @@ TEST_F(HttpPort, PassesBodiesAndAnswersThroughAsBytes) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), clip) << "byte for byte";
 }
 
-TEST_F(HttpPort, ReadingTheAnswerBeforeItArrivesRaisesPending) {
-  Watched w;
-  EXPECT_EQ(raised([&] { w.request.status(); }), kPending);
-  w.request.open("GET", at("/"), true);
-  EXPECT_EQ(w.request.readyState(), 1);
-  EXPECT_EQ(raised([&] { w.request.status(); }), kPending);
-  EXPECT_EQ(raised([&] { w.request.statusText(); }), kPending);
-  EXPECT_EQ(raised([&] { w.request.responseText(); }), kPending);
-  std::int32_t textAtTwo = -1;
-  long statusAtTwo = 0;
-  w.request.setOnReadyStateChange([&] {
-    w.states.push_back(w.request.readyState());
-    if (w.request.readyState() != 2) return;
-    statusAtTwo = w.request.status();
-    textAtTwo = raised([&] { w.request.responseText(); });
-  });
-  w.request.send();
-  ASSERT_TRUE(waitFor([&] { return w.done(); }));
-  EXPECT_EQ(statusAtTwo, 200) << "the status is there from state 2";
-  EXPECT_EQ(textAtTwo, kPending) << "the text only from state 3";
-}
-
 TEST_F(HttpPort, ReportsUnreachableServersAsMsxmlReportsAConnectionFailure) {
   int closedPort = 0;
   ::close(listeningSocket(closedPort));
-  const std::string unreachable[] = {
-      "http://service.example.test/feed_supported_video.aspx", "http://192.0.2.1/",
-      "http://10.1.2.3:8080/clip_mozilla_save.aspx", "http://127.0.0.2/",
-      "http://127.0.0.1:" + std::to_string(closedPort) + "/"};
+  const std::string unreachable[] = {"http://service.example.test/feed_supported_video.aspx",
+                                     "http://192.0.2.1/", "http://127.0.0.2/",
+                                     "http://127.0.0.1:" + std::to_string(closedPort) + "/"};
   for (const std::string& url : unreachable) {
     SCOPED_TRACE(url);
     Watched w;
@@ -159,14 +147,9 @@ TEST_F(HttpPort, ReportsUnreachableServersAsMsxmlReportsAConnectionFailure) {
 TEST(HttpAddress, OpenTakesOnlyAbsoluteHttpAddresses) {
   const char* bad[] = {"",
                        "/edit_clip.aspx",
-                       "127.0.0.1/",
                        "https://127.0.0.1/",
-                       "file:///etc/passwd",
                        "http://",
-                       "http://:80/",
-                       "http://user@127.0.0.1/",
                        "http://127.0.0.1@service.example.test/",
-                       "http://127.0.0.1:0/",
                        "http://127.0.0.1:65536/",
                        "http://127.0.0.1:8o/",
                        "http://[::1/",
@@ -194,42 +177,33 @@ TEST(HttpAddress, OpenTakesOnlyAbsoluteHttpAddresses) {
   }
 }
 
-// Dropped in flight, a request still completes; aborted, it announces nothing more. Exchanges
-// run in order, so the later one ends after the aborted one.
-TEST_F(HttpPort, ARequestDroppedInFlightStillCompletesAndAnAbortedOneFallsSilent) {
-  int calls = 0;
-  {
+// Dropped in flight, a request still completes; aborted, it announces nothing more; asked on a
+// thread that has ended, its answer goes nowhere. Exchanges run in order, so the last one here
+// ends after the others.
+TEST_F(HttpPort, RequestsDroppedInFlightCompleteAbortedOnesFallSilentAndAnEndedThreadHearsNothing) {
+  int port = 0;
+  const int silent = listeningSocket(port);
+  int droppedCalls = 0, endedThreadCalls = 0;
+  const auto sendAndDrop = [](const std::string& url, int& calls) {
     auto request = http::Request::Create();
     request.setOnReadyStateChange([&calls] { ++calls; });
-    request.open("POST", at("/feed_supported_video.aspx"), true);
+    request.open("POST", url, true);
     request.send();
-  }
-  EXPECT_TRUE(waitFor([&] { return calls == 4; }));
+  };
+  sendAndDrop(at("/feed_supported_video.aspx"), droppedCalls);
+  std::thread([&] {
+    sendAndDrop("http://127.0.0.1:" + std::to_string(port) + "/", endedThreadCalls);
+  }).join();
   Watched aborted;
   aborted.request.open("GET", at("/"), true);
   aborted.request.send();
   aborted.request.abort();
   EXPECT_EQ(aborted.request.readyState(), 0);
+  ::close(silent);  // the answer to the ended thread: the connection is reset
   Watched later;
   later.exchange("GET", at("/faq/"));
   ui::DoEvents();
+  EXPECT_EQ(droppedCalls, 4);
+  EXPECT_EQ(endedThreadCalls, 1) << "only open's own announcement";
   EXPECT_EQ(aborted.states, std::vector<int>{1});
-}
-
-// The answer comes after the thread that asked has ended: it goes nowhere. Exchanges run in
-// order, so the later one ends after it.
-TEST_F(HttpPort, ACompletionForAThreadThatEndedIsDropped) {
-  int port = 0;
-  const int silent = listeningSocket(port);
-  std::vector<int> states;
-  std::thread([&] {
-    auto request = http::Request::Create();
-    request.setOnReadyStateChange([&states] { states.push_back(0); });
-    request.open("GET", "http://127.0.0.1:" + std::to_string(port) + "/", true);
-    request.send();
-  }).join();
-  ::close(silent);  // the answer: the connection is reset
-  Watched later;
-  later.exchange("GET", at("/"));
-  EXPECT_EQ(states.size(), 1u) << "only open's own announcement";
 }

@@ -37,7 +37,7 @@ TEST(WindowTree, DestroyingAWindowDestroysItsDescendantsParentsFirst) {
   ui::DestroyWindow(other);
 }
 
-TEST(WindowTree, ParentsVisibilityAndPropertiesFollowTheWin32Rules) {
+TEST(WindowTree, ParentsAndVisibilityFollowTheWin32Rules) {
   HWND top = make(nullptr);
   HWND a = make(top);
   HWND b = make(a);
@@ -50,12 +50,6 @@ TEST(WindowTree, ParentsVisibilityAndPropertiesFollowTheWin32Rules) {
   EXPECT_FALSE(ui::IsWindowVisible(b)) << "its parent is hidden";
   ui::ShowWindow(top, SW_SHOWNORMAL);
   EXPECT_TRUE(ui::IsWindowVisible(b));
-
-  int value = 0;
-  EXPECT_TRUE(ui::SetProp(b, "Name", &value));
-  EXPECT_EQ(ui::GetProp(b, "Name"), &value);
-  EXPECT_EQ(ui::RemoveProp(b, "Name"), &value);
-  EXPECT_EQ(ui::GetProp(b, "Name"), nullptr);
   ui::DestroyWindow(top);
   EXPECT_EQ(ui::GetWindowLongPtr(b, GWL_STYLE), 0) << "a dead handle reads as nothing";
 }

@@ -7,15 +7,12 @@
 
 using testing_support::raised;
 
+// Text that is no XML, cut short or with two roots is the error log tests' business.
 TEST(XmlPort, LoadXmlAcceptsExactlyOneRootElement) {
-  const std::pair<const char*, bool> cases[] = {{"<a/>", true},
-                                                {"<?xml version=\"1.0\"?><a><b/></a>", true},
+  const std::pair<const char*, bool> cases[] = {{"<?xml version=\"1.0\"?><a><b/></a>", true},
                                                 {"<!-- before --><a/><!-- after -->", true},
                                                 {"  <a/>  ", true},
                                                 {"", false},
-                                                {"<a>", false},
-                                                {"<a/><b/>", false},
-                                                {"text", false},
                                                 {"<a/>trailing", false},
                                                 {"<a></b>", false},
                                                 {"<a x='1' x='2'/>", false}};
@@ -26,20 +23,6 @@ TEST(XmlPort, LoadXmlAcceptsExactlyOneRootElement) {
     EXPECT_EQ(doc.loadXML(text), loads);
     EXPECT_EQ(doc.documentElement().isNothing(), !loads) << "a failed load leaves it empty";
   }
-}
-
-TEST(XmlPort, TextIsEscapedInMarkupAndReadsBackUnchanged) {
-  xml::Document doc = xml::Document::Create();
-  xml::Node root = doc.appendChild(doc.createElement("errors"));
-  xml::Node field = root.appendChild(doc.createElement("description"));
-  field.setText("a < b & \"c\" > d");
-  field.setAttribute("kind", "<&>");
-  EXPECT_EQ(field.text(), "a < b & \"c\" > d");
-  xml::Document copy = xml::Document::Create();
-  ASSERT_TRUE(copy.loadXML(doc.xml()));
-  EXPECT_EQ(copy.selectSingleNode("/errors/description").text(), "a < b & \"c\" > d");
-  EXPECT_EQ(copy.selectSingleNode("/errors/description").getAttribute("kind"), "<&>");
-  EXPECT_FALSE(copy.documentElement().getAttribute("missing").has_value());
 }
 
 TEST(XmlPort, DetachedNodesStayUsableAndInvisible) {
@@ -66,8 +49,6 @@ TEST(XmlPort, RefusedOperationsRaise) {
   xml::Node root = doc.appendChild(doc.createElement("root"));
   xml::Node child = root.appendChild(doc.createElement("child"));
   const std::tuple<const char*, std::function<void()>, int> cases[] = {
-      {"member of Nothing", [] { xml::Node().text(); }, platform::kObjectNotSet},
-      {"item of Nothing list", [] { xml::NodeList().length(); }, platform::kObjectNotSet},
       {"second root", [&] { doc.appendChild(doc.createElement("other")); }, E_FAIL},
       {"own ancestor", [&] { child.appendChild(root); }, E_FAIL},
       {"not a child", [&] { child.removeChild(root); }, E_INVALIDARG},
@@ -79,17 +60,21 @@ TEST(XmlPort, RefusedOperationsRaise) {
   EXPECT_FALSE(doc.load("/nonexistent-folder/x.xml"));
 }
 
+// Element text with markup characters is the error log tests' business.
 TEST(XmlPort, SaveAndLoadRoundTripThroughAFile) {
   testing_support::ModuleFolder dir;
   const std::string path = (dir.path() / "doc.xml").string();
   xml::Document doc = xml::Document::Create();
   ASSERT_TRUE(doc.loadXML("<a><b>ünï &amp; ✓</b><![CDATA[<raw>]]></a>"));
+  doc.documentElement().setAttribute("kind", "<&\">");
   doc.createElement("never-saved");
   doc.save(path);
   xml::Document back = xml::Document::Create();
   ASSERT_TRUE(back.load(path));
   EXPECT_EQ(back.xml(), doc.xml());
   EXPECT_EQ(back.documentElement().text(), "ünï & ✓<raw>");
+  EXPECT_EQ(back.documentElement().getAttribute("kind"), "<&\">");
+  EXPECT_FALSE(back.documentElement().getAttribute("missing").has_value());
   EXPECT_EQ(back.documentElement().childNodes().length(), 2);
   EXPECT_EQ(back.documentElement().childNodes().item(1).nodeType(), 4);
   EXPECT_TRUE(back.documentElement().childNodes().item(2).isNothing());
