@@ -15,14 +15,11 @@
 
 struct BandFixture : ::testing::Test {
   testing_support::ModuleFolder dir;
-  std::unique_ptr<headless::BrowserWindow> window;
+  std::unique_ptr<headless::BrowserWindow> window = std::make_unique<headless::BrowserWindow>();
   // Never cleared by the band: a mark left on this thread would keep later pages' proxies.
   const VARIANT_BOOL siteCommandSeen = g_bSiteCommandSeen();
 
-  void SetUp() override {
-    ASSERT_EQ(DllRegisterServer(), S_OK);
-    window = std::make_unique<headless::BrowserWindow>();
-  }
+  void SetUp() override { ASSERT_EQ(DllRegisterServer(), S_OK); }
   void TearDown() override {
     window.reset();
     g_bSiteCommandSeen() = siteCommandSeen;
@@ -36,21 +33,15 @@ struct BandFixture : ::testing::Test {
               S_OK);
     return band;
   }
-  template <class T>
-  static com::Ptr<T> as(const com::Ptr<IUnknown>& object, REFIID iid) {
-    return object.query<T>(iid);
-  }
   static com::Ptr<IObjectWithSite> siteOf(const com::Ptr<IUnknown>& band) {
-    return as<IObjectWithSite>(band, IID_IObjectWithSite);
+    return band.query<IObjectWithSite>(IID_IObjectWithSite);
   }
-  testing_support::Log log() const { return testing_support::readLog(dir.log()); }
   // The log's records as "object routine number", joined by "; ": empty without a log.
   std::string reported() const {
     std::string lines;
-    if (std::filesystem::exists(dir.log()))
-      for (const auto& r : log().records)
-        lines += (lines.empty() ? "" : "; ") + r.at("object") + " " + r.at("routine") + " " +
-                 r.at("number");
+    for (const auto& r : testing_support::readLog(dir.log()).records)
+      lines += (lines.empty() ? "" : "; ") + r.at("object") + " " + r.at("routine") + " " +
+               r.at("number");
     return lines;
   }
 };

@@ -65,8 +65,6 @@ TEST_F(CommonTest, LaunchBrowserOpensAVisibleWindowInFrontOnTheAddress) {
     VARIANT_BOOL showBars, resizable;
     long width, height, expectWidth, expectHeight;
   } cases[] = {
-      {"default size", VARIANT_TRUE, VARIANT_TRUE, 0, 0, 1024, 768},
-      {"no bars", VARIANT_FALSE, VARIANT_TRUE, 0, 0, 1024, 768},
       {"the page after a save", VARIANT_FALSE, VARIANT_TRUE, 759, 535, 759, 535},
       {"width only, fixed frame", VARIANT_TRUE, VARIANT_FALSE, 500, 0, 500, 768},
   };
@@ -83,8 +81,7 @@ TEST_F(CommonTest, LaunchBrowserOpensAVisibleWindowInFrontOnTheAddress) {
     EXPECT_EQ(ie.Resizable(), c.resizable != VARIANT_FALSE);
     EXPECT_EQ(ie.Width(), c.expectWidth);
     EXPECT_EQ(ie.Height(), c.expectHeight);
-    EXPECT_TRUE(ie.Visible());
-    EXPECT_EQ(frontAt({300, 300}), ie.hwnd()) << "in front";
+    EXPECT_EQ(frontAt({300, 300}), ie.hwnd()) << "shown in front";
     EXPECT_TRUE(waitFor([&] { return ie.LocationURL() == url; }));
     ie.Quit();
   }
@@ -132,9 +129,9 @@ TEST_F(CommonTest, NavigateServiceWindowPicksEveryServiceWindowOrFallsBack) {
       EXPECT_TRUE(waitFor([&] { return others[i].LocationURL() == expected; })) << c.others[i];
       navigatedInFront |= c.othersNavigated[i] && others[i].hwnd() == frontAt({300, 300});
     }
-    EXPECT_EQ(navigatedInFront,
-              std::count(c.othersNavigated.begin(), c.othersNavigated.end(), true) > 0)
-        << "a service window came to the front";
+    // Unless the band's browser or a new window took the address, a service window did.
+    EXPECT_EQ(navigatedInFront, !c.bandNavigated && !c.launched)
+        << "a service window it navigated came to the front";
     auto launched = openedSince(before);
     ASSERT_EQ(launched.size(), c.launched ? 1u : 0u);
     for (const auto& w : launched) EXPECT_TRUE(waitFor([&] { return w.LocationURL() == target; }));
@@ -147,43 +144,29 @@ TEST_F(CommonTest, NavigateServiceWindowPicksEveryServiceWindowOrFallsBack) {
   EXPECT_EQ(reported(), "");
 }
 
-TEST_F(CommonTest, WindowUnderCursorIsTheDeepestVisibleOne) {
-  ui::SetCursorPos(-5, -5);
-  EXPECT_EQ(GetWindowUnderCursor(), nullptr) << "off the screen";
-  ui::SetCursorPos(500, 400);
-  EXPECT_EQ(GetWindowUnderCursor(), window->pageWindow());
-  ui::ShowWindow(window->pageWindow(), SW_HIDE);
-  EXPECT_EQ(GetWindowUnderCursor(), window->paneWindow()) << "a hidden window is looked through";
-}
-
-TEST_F(BandFixture, BrowserPaneIsTheTopWindowsChildUnderThePage) {
+// The rows run in order on one browser thread: the pane is looked for until found, then kept.
+TEST_F(BandFixture, BrowserPaneIsTheTopWindowsChildUnderThePageFoundOnceUncovered) {
   ui::RegisterWindowClass("CommonTestCover", &quietProc);
-  const auto cover = [](int size) {
-    return ui::CreateWindowEx(0, "CommonTestCover", "", WS_POPUP | WS_VISIBLE, 0, 0, size, size,
-                              nullptr);
-  };
-  const struct {
-    const char* name;
-    POINT moveTo;
-    bool covered;
-  } cases[] = {{"in place", {0, 0}, false},
-               {"moved", {200, 120}, false},
-               {"covered by another window", {0, 0}, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    onFreshThread([&] {
-      headless::BrowserWindow browser;
-      ASSERT_EQ(browser.AddBand(kToolBarProgId), S_OK);
-      ui::MoveWindow(browser.topWindow(), c.moveTo.x, c.moveTo.y, 1024, 768, TRUE);
-      HWND over = c.covered ? cover(100) : nullptr;
-      EXPECT_EQ(GetBrowserPaneWindow(), c.covered ? nullptr : browser.paneWindow());
-      if (over) ui::DestroyWindow(over);
-      EXPECT_EQ(GetBrowserPaneWindow(), browser.paneWindow()) << "found once uncovered";
-      over = cover(2000);
-      EXPECT_EQ(GetBrowserPaneWindow(), browser.paneWindow()) << "cached";
-      ui::DestroyWindow(over);
-    });
-  }
+  onFreshThread([] {
+    headless::BrowserWindow browser;
+    ASSERT_EQ(browser.AddBand(kToolBarProgId), S_OK);
+    ui::MoveWindow(browser.topWindow(), 200, 120, 1024, 768, TRUE);
+    const struct {
+      const char* over;  // the page
+      DWORD style;
+      HWND pane;
+    } cases[] = {
+        {"a window in front", WS_VISIBLE, nullptr},
+        {"a hidden window, looked through", 0, browser.paneWindow()},
+        {"a window in front, once the pane is found", WS_VISIBLE, browser.paneWindow()},
+    };
+    for (const auto& c : cases) {
+      HWND cover = ui::CreateWindowEx(0, "CommonTestCover", "", WS_POPUP | c.style, 0, 0, 2000,
+                                      2000, nullptr);
+      EXPECT_EQ(GetBrowserPaneWindow(), c.pane) << c.over;
+      ui::DestroyWindow(cover);
+    }
+  });
 }
 
 TEST(FindIEServerProcTest, TheFirstPageWindowMetWins) {

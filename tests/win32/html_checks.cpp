@@ -81,8 +81,7 @@ void checkProperties() {
   element.setId(text);
   expect(fake->id == L"\u00e9t\u00e9 \u2713", "id was not put as UTF-16");
   expect(element.id() == text, "id did not read back as UTF-8: " + element.id());
-  expect(element.is(elementOf(fake)) && !element.is(elementOf(newFake())) &&
-             !element.is(html::Element()) && html::Element().is(html::Element()),
+  expect(element.is(elementOf(fake)) && !element.is(elementOf(newFake())),
          "is() does not compare identity");
   expect(element.typeName() == "Object", "an object without type information is not Object");
 }
@@ -113,7 +112,6 @@ void checkFailures() {
   }
   expectRaise(platform::kNotSupported, "a member the object lacks",
               [] { elementOf(newFake()).innerText(); });
-  expectRaise(platform::kObjectNotSet, "a member of Nothing", [] { html::Element().id(); });
 }
 
 void checkEvents() {
@@ -128,11 +126,8 @@ void checkEvents() {
   event->returnValue = VARIANT_TRUE;
   fake->fire(*event.get());
   expect(calls == 2 && event->returnValue == VARIANT_TRUE, "a handler returning true cancelled");
-  platform::Connection copy = connection;
   connection.disconnect();
-  expect(fake->detached == 0, "dropping one of two copies detached the handler");
-  copy.disconnect();
-  expect(fake->detached == 1 && !fake->attached, "dropping the last copy did not detach");
+  expect(fake->detached == 1 && !fake->attached, "disconnecting did not detach the handler");
 
   // A handler may drop its own connection while it runs.
   platform::Connection self;
