@@ -1,6 +1,7 @@
 // Hostile and unusual markup from public test suites: every piece must load, lay out and be
 // edited without a crash, and what the port writes of it must read back as the same markup.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <fstream>
@@ -13,34 +14,10 @@ namespace {
 using headless::dom::Kind;
 using headless::dom::Node;
 
-// The corpora are JSON arrays with one string per line.
-std::string decodeJsonString(std::string_view line) {
-  // Each escape letter followed by what it stands for.
-  constexpr std::string_view kEscapes = "n\nr\rt\tb\bf\f";
-  std::u16string out;
-  for (std::size_t i = line.find('"') + 1; i < line.size() && line[i] != '"'; ++i) {
-    if (line[i] != '\\') {
-      // Plain bytes are UTF-8: copy the run up to the next escape or quote.
-      const std::size_t end = line.find_first_of("\\\"", i);
-      out += platform::toUtf16(line.substr(i, end - i));
-      i = end - 1;
-    } else if (const char e = line[++i]; e == 'u') {
-      out += static_cast<char16_t>(std::stoi(std::string(line.substr(i + 1, 4)), nullptr, 16));
-      i += 4;
-    } else {
-      const std::size_t named = kEscapes.find(e);
-      out += static_cast<char16_t>(named == std::string_view::npos ? e : kEscapes[named + 1]);
-    }
-  }
-  return platform::toUtf8(out);
-}
-
+// The corpora are JSON arrays of strings.
 std::vector<std::string> corpus(const std::string& name) {
   std::ifstream in(std::string(FOLVERRA_TESTS_DIR) + "/corpora/" + name);
-  std::vector<std::string> items;
-  for (std::string line; std::getline(in, line);)
-    if (line.size() > 1 && line[0] == '"') items.push_back(decodeJsonString(line));
-  return items;
+  return nlohmann::json::parse(in).get<std::vector<std::string>>();
 }
 
 html::Document load(std::string_view markup) {
