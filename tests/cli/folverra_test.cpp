@@ -104,10 +104,8 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
       {"serve --port", 2, "--port needs a value"},
       {"serve --port x", 2, "'x' is not a port number"},
       {"serve --port 70000", 2, "'70000' is not a port number"},
-      {"serve --port 80x", 2, "'80x' is not a port number"},
       {"serve --store", 2, "--store needs a value"},
       {"serve --frob", 2, "unexpected argument '--frob'"},
-      {"serve extra", 2, "unexpected argument 'extra'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);

@@ -129,3 +129,12 @@ TEST(Corpora, EveryPieceLoadsLaysOutAndReadsBackAsItsOwnMarkup) {
     }
   }
 }
+
+// A page in another encoding brings bytes that are no UTF-8: they read as replacement
+// characters, and what is written of them reads back as itself.
+TEST(Corpora, BytesThatAreNoUtf8LoadAndReadBack) {
+  const std::string bytes("\0\x01\xff<\xfe>x\xc3", 8);
+  const std::string once = load(bytes).documentElement().outerHTML();
+  EXPECT_EQ(load(once).documentElement().outerHTML(), once);
+  exercise(load(bytes), bytes);
+}

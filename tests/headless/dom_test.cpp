@@ -98,17 +98,6 @@ TEST(Dom, DocumentMembersReadThePage) {
 }
 
 // Malformed markup is the corpora's business, markup nested deep the ranges test's.
-TEST(Dom, HugeAndBinaryPagesLoadWithoutCrashing) {
-  const std::string cases[] = {"<p>" + std::string(10 * 1024 * 1024, 'x') + "</p>",
-                               std::string("\0\x01\xff<\xfe>", 6)};
-  for (const std::string& markup : cases) {
-    const auto doc = page(markup);
-    ASSERT_FALSE(doc.body().isNothing());
-    doc.body().getBoundingClientRect();  // lays the page out
-    doc.elementFromPoint(100, 100);
-  }
-}
-
 // One control of the table: its class and parameter names compare without case.
 TEST(Dom, PlayerControlsAnswerFromTheirParameters) {
   const auto doc = page(
