@@ -177,6 +177,11 @@ bool isBlock(const Node* n);
 
 // The run-time type name of a node.
 std::string typeName(const Node* node);
+// An attribute as the attributes collection lists it (attributes.cpp): a known one under its
+// property's name with the value the property reads (rowspan=02 as rowSpan "2", nowrap as
+// noWrap "true"), any other as written.
+std::pair<std::string, std::string> scriptAttribute(const std::string& name,
+                                                    const std::string& value);
 // The element type's default attribute pairs, in the order the attributes collection lists
 // them.
 const Attributes& defaultAttributes(const Node* element);

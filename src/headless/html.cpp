@@ -195,7 +195,10 @@ bool Element::removeAttribute(const std::string& name) {
 std::vector<Attribute> Element::attributes() const {
   const dom::Node* e = element(self());
   std::vector<Attribute> out;
-  for (const auto& [name, value] : e->attributes) out.push_back({name, value, true});
+  for (const auto& [name, value] : e->attributes) {
+    auto [listed, read] = dom::scriptAttribute(name, value);
+    out.push_back({std::move(listed), std::move(read), true});
+  }
   if (!e->style.empty()) out.push_back({"style", dom::cssText(e), true});
   for (const auto& [name, value] : dom::defaultAttributes(e)) {
     if (!dom::findAttribute(e, name)) out.push_back({name, value, false});

@@ -248,31 +248,4 @@ std::string typeName(const Node* node) {
   return it == kNames.end() ? "HTMLUnknownElement" : it->second;
 }
 
-const Attributes& defaultAttributes(const Node* element) {
-  // Every element reports these; cells, images and a few others report more.
-  static const Attributes kCommon = {{"contentEditable", "inherit"},
-                                     {"disabled", "false"},
-                                     {"hideFocus", "false"},
-                                     {"tabIndex", "0"}};
-  static const Attributes kCell = {{"contentEditable", "inherit"},
-                                   {"disabled", "false"},
-                                   {"hideFocus", "false"},
-                                   {"tabIndex", "0"},
-                                   {"rowSpan", "1"},
-                                   {"colSpan", "1"},
-                                   {"noWrap", "false"}};
-  static const Attributes kImage = {{"contentEditable", "inherit"},
-                                    {"disabled", "false"},
-                                    {"hideFocus", "false"},
-                                    {"tabIndex", "0"},
-                                    {"isMap", "false"},
-                                    {"loop", "1"},
-                                    {"start", "fileopen"}};
-  static const Attributes kNone;
-  if (!element->isElement()) return kNone;
-  if (element->is("TD") || element->is("TH")) return kCell;
-  if (element->is("IMG")) return kImage;
-  return kCommon;
-}
-
 }  // namespace headless::dom

@@ -137,7 +137,8 @@ class Element : public Node {
   void setAttribute(const std::string& name, const std::string& value);
   bool removeAttribute(const std::string& name);
   // Specified attributes in source order, then the element type's default pairs
-  // (rowSpan "1", colSpan "1", tabIndex "0", ...) that were not specified.
+  // (rowSpan "1", colSpan "1", tabIndex "0", ...) that were not specified. Known attributes
+  // are listed as their properties read: rowspan=02 as rowSpan "2", nowrap as noWrap "true".
   std::vector<Attribute> attributes() const;
 
   Element parentElement() const;

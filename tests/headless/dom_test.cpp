@@ -32,27 +32,36 @@ TEST(Dom, RunTimeTypeNamesFollowTheOriginalObjectModel) {
   EXPECT_EQ(doc.getElementById("missing").typeName(), "Nothing");
 }
 
-// A cell's defaults and the common ones, not the whole table: a specified attribute hides its
-// default whatever its case.
-TEST(Dom, AttributesListSpecifiedPairsThenTheTypesDefaults) {
+// A few of the properties, not the whole table: a flag, a number read past its digits or
+// unreadable, a renamed one; a specified attribute hides its default whatever its case.
+TEST(Dom, AttributesListSpecifiedPairsAsScriptReadsThemThenTheTypesDefaults) {
   const auto doc = page(
-      "<table><tr><td id=cell rowspan=2 onclick='x()' style='color: red'>x</td></tr></table>"
-      "<div id=plain clip-index=4></div>");
+      "<table><tr><td id=cell rowspan=02 nowrap=no onclick='x()' style='color: red' "
+      "colspan=' 3x'>x</td></tr></table><input id=in maxlength=many readonly class=c "
+      "accept-charset=utf-8><div id=plain clip-index=4></div>");
+  doc.getElementById("plain").setAttribute("TabIndex", "7");
   const std::pair<const char*, const char*> cases[] = {
       {"cell",
-       "id rowspan onclick style contentEditable disabled hideFocus tabIndex colSpan noWrap "},
-      {"plain", "id clip-index contentEditable disabled hideFocus tabIndex "},
+       "id=cell rowSpan=2 noWrap=true onclick=x() colSpan=3 style=COLOR: red "
+       "contentEditable=inherit disabled=false hideFocus=false tabIndex=0 "},
+      {"in",
+       "id=in maxLength=2147483647 readOnly=true class=c acceptCharset=utf-8 "
+       "contentEditable=inherit disabled=false hideFocus=false tabIndex=0 "},
+      {"plain",
+       "id=plain clip-index=4 tabIndex=7 contentEditable=inherit disabled=false "
+       "hideFocus=false "},
   };
   for (const auto& [id, expected] : cases) {
-    std::string names;
-    for (const auto& a : doc.getElementById(id).attributes()) names += a.nodeName + " ";
-    EXPECT_EQ(names, expected) << id;
+    std::string pairs;
+    for (const auto& a : doc.getElementById(id).attributes())
+      pairs += a.nodeName + "=" + a.nodeValue + " ";
+    EXPECT_EQ(pairs, expected) << id;
   }
   const auto cell = doc.getElementById("cell");
-  EXPECT_EQ(cell.getAttribute("ROWSPAN"), "2");
+  EXPECT_EQ(cell.getAttribute("ROWSPAN"), "02") << "the text as written";
+  EXPECT_EQ(cell.getAttribute("noWrap"), "no");
   EXPECT_EQ(cell.getAttribute("style"), "COLOR: red");
-  EXPECT_FALSE(cell.getAttribute("colspan").has_value()) << "defaults are not specified";
-  EXPECT_EQ(doc.getElementById("plain").getAttribute("clip-index"), "4");
+  EXPECT_FALSE(cell.getAttribute("tabindex").has_value()) << "defaults are not specified";
 }
 
 TEST(Dom, LookupsMatchTheOriginalQuirks) {
