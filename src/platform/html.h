@@ -151,6 +151,8 @@ class Element : public Node {
   // True for the element itself too.
   bool contains(const Element& other) const;
 
+  // The rendered text: CRLF line breaks (two around a paragraph, one around other blocks and
+  // rows, none at either end), a tab between the cells of a row, hidden content left out.
   std::string innerText() const;
   void setInnerText(const std::string& text);
   std::string innerHTML() const;

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "headless/dom.h"
 #include "headless/pages.h"
+#include "headless/ranges.h"
 #include "runtime/error.h"
 
 namespace {
@@ -137,4 +141,30 @@ TEST(Dom, NormalizeJoinsAdjacentTextAndDropsEmptyText) {
   for (const auto& n : d.childNodes()) names += n.nodeName() + ":" + n.nodeValue() + " ";
   EXPECT_EQ(names, "#text:yxa B: I: ");
   EXPECT_TRUE(empty.childNodes().empty());
+}
+
+// The text of #t, and the same read through a range over its content.
+TEST(Dom, InnerTextBreaksLinesAsTheObjectModelDoes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<div id=t><p>a</p><p>b</p></div>", "a\r\n\r\nb"},
+      {"<div id=t>a<div>b</div><p>c</p><ul><li>d</ul></div>", "a\r\nb\r\n\r\nc\r\n\r\nd"},
+      {"<div id=t><div><p>a</p></div></div>", "a"},
+      {"<div id=t>a<span style='display:block'>b</span>c</div>", "a\r\nb\r\nc"},
+      {"<table id=t><tr><td>a</td> <td> b</td></tr><tr><td>c<td style='display:none'>x</table>",
+       "a\tb\r\nc"},
+      {"<div id=t>a <br> b<br><br>c</div>", "a\r\nb\r\n\r\nc"},
+      {"<div id=t> a  <b> b </b>\n c <script>x</script><style>y</style><i "
+       "style='display:none'>z</i></div>",
+       "a b c"},
+      {"<div id=t>a<pre>  b\n\n c </pre>d</div>", "a\r\n  b\r\n\r\n c \r\nd"},
+      {"<pre>x<b id=t> y  z </b></pre>", " y  z "},
+  };
+  for (const auto& [markup, expected] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = page(markup);
+    EXPECT_EQ(doc.getElementById("t").innerText(), expected);
+    const auto t = headless::dom::nodeOf(doc.getElementById("t"));
+    headless::dom::selectElements(*t->doc, t, t);
+    EXPECT_EQ(doc.selection().createRange().text(), expected);
+  }
 }
