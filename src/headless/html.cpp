@@ -1,7 +1,11 @@
 // The html port's nodes, elements, documents and styles over the headless tree.
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
 
 #include "headless/dom.h"
+#include "headless/fetch.h"
 #include "runtime/error.h"
 #include "runtime/strings.h"
 
@@ -33,6 +37,29 @@ std::string attributeOr(const dom::Node* e, std::string_view name) {
 
 long numberOf(const std::string& text) {
   return std::strtol(text.c_str(), nullptr, 10);
+}
+
+bool tagIn(const dom::Node* e, std::initializer_list<std::string_view> tags) {
+  return std::find(tags.begin(), tags.end(), e->tag) != tags.end();
+}
+
+// The href of the first BASE that has one, else the document's address; remembered until the
+// page or its address changes, so reading every image's src does not walk the page each time.
+const std::string& baseOf(DocumentData& doc) {
+  if (doc.baseVersion == doc.version && doc.baseFrom == doc.url) return doc.base;
+  const dom::Node* base = dom::firstElementBelow(
+      doc.root, [](dom::Node* n) { return n->is("BASE") && dom::findAttribute(n, "href"); });
+  doc.base = base ? headless::resolveUrl(doc.url, *dom::findAttribute(base, "href")) : doc.url;
+  doc.baseFrom = doc.url;
+  doc.baseVersion = doc.version;
+  return doc.base;
+}
+
+// A reflected address: absolute, as the page's base makes it; "" when not given.
+std::string addressOf(const dom::Node* e, std::string_view name) {
+  const std::string* v = dom::findAttribute(e, name);
+  if (!v || v->empty()) return {};
+  return headless::resolveUrl(e->is("BASE") ? e->doc->url : baseOf(*e->doc), *v);
 }
 
 }  // namespace
@@ -301,13 +328,18 @@ std::string Element::align() const {
   return attributeOr(element(self()), "align");
 }
 std::string Element::src() const {
-  return attributeOr(element(self()), "src");
+  const dom::Node* e = element(self());
+  if (tagIn(e, {"IMG", "IFRAME", "FRAME", "SCRIPT", "EMBED", "INPUT", "VIDEO", "AUDIO", "SOURCE"}))
+    return addressOf(e, "src");
+  return attributeOr(e, "src");
 }
 std::string Element::alt() const {
   return attributeOr(element(self()), "alt");
 }
 std::string Element::href() const {
-  return attributeOr(element(self()), "href");
+  const dom::Node* e = element(self());
+  if (tagIn(e, {"A", "AREA", "LINK", "BASE"})) return addressOf(e, "href");
+  return attributeOr(e, "href");
 }
 std::string Element::value() const {
   return attributeOr(element(self()), "value");
@@ -322,11 +354,25 @@ std::string Element::type() const {
   return t.empty() && e->is("INPUT") ? "text" : t;
 }
 
+namespace {
+
+// An image answers the size it is drawn at; anything else, and an image not drawn, the number
+// its attribute starts with.
+long drawnOr(const dom::Node* e, std::string_view attribute, long dom::Box::*size) {
+  if (e->is("IMG")) {
+    dom::ensureLayout(*e->doc);
+    if (e->box.rendered) return e->box.*size;
+  }
+  return numberOf(attributeOr(e, attribute));
+}
+
+}  // namespace
+
 long Element::width() const {
-  return numberOf(attributeOr(element(self()), "width"));
+  return drawnOr(element(self()), "width", &dom::Box::width);
 }
 long Element::height() const {
-  return numberOf(attributeOr(element(self()), "height"));
+  return drawnOr(element(self()), "height", &dom::Box::height);
 }
 
 // Document

@@ -167,12 +167,15 @@ class Element : public Node {
 
   // Reflected attributes.
   std::string align() const;
+  // src of IMG, IFRAME, FRAME, SCRIPT, EMBED, INPUT, VIDEO, AUDIO, SOURCE and href of A, AREA,
+  // LINK, BASE are absolute, resolved against the page's base; "" when not given.
   std::string src() const;
   std::string alt() const;
   std::string href() const;
   std::string value() const;
   std::string type() const;
   std::string content() const;
+  // An IMG that is drawn answers its drawn size.
   long width() const;
   long height() const;
   // "uninitialized", "loading", "interactive" or "complete"; an OBJECT reports the number of

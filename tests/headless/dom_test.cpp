@@ -143,6 +143,52 @@ TEST(Dom, NormalizeJoinsAdjacentTextAndDropsEmptyText) {
   EXPECT_TRUE(empty.childNodes().empty());
 }
 
+TEST(Dom, AddressesReadAbsoluteAgainstThePagesBase) {
+  using Read = std::string (html::Element::*)() const;
+  const Read src = &html::Element::src, href = &html::Element::href;
+  const std::string here = "http://127.0.0.1:8080/dir/";
+  // The document's address, its markup, the member read of #e, and what it answers.
+  const std::tuple<const char*, std::string, Read, std::string> cases[] = {
+      {"", "<img id=e src='../up.png'>", src, "http://127.0.0.1:8080/up.png"},
+      {"", "<a id=e href='?q#f'>", href, here + "page.htm?q#f"},
+      {"", "<a id=e href='#f'>", href, here + "page.htm?x=1#f"},
+      {"", "<iframe id=e src='//127.0.0.2/x'></iframe>", src, "http://127.0.0.2/x"},
+      {"", "<a id=e href='javascript:go(1)'>", href, "javascript:go(1)"},
+      {"", "<a id=e href=''>", href, ""},
+      {"", "<img id=e>", src, ""},
+      {"", "<div id=e src=a.png></div>", src, "a.png"},
+      {"", "<base target=x><base href=sub/><link id=e href=a.css>", href, here + "sub/a.css"},
+      {"", "<base id=e href=sub/>", href, here + "sub/"},
+      {"about:blank", "<img id=e src=a.png>", src, "a.png"},
+      {"about:blank", "<base href='http://127.0.0.1/b/'><img id=e src=a.png>", src,
+       "http://127.0.0.1/b/a.png"},
+  };
+  for (const auto& [url, markup, read, expected] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = *url ? headless::dom::newDocument(markup, url) : page(markup);
+    EXPECT_EQ((doc.getElementById("e").*read)(), expected);
+  }
+  const auto doc = page("<base href=one/><img id=e src=a.png>");
+  EXPECT_EQ(doc.getElementById("e").src(), here + "one/a.png");
+  doc.getElementsByTagName("base")[0].setAttribute("href", "/two/");
+  EXPECT_EQ(doc.getElementById("e").src(), "http://127.0.0.1:8080/two/a.png") << "base changed";
+  EXPECT_EQ(doc.getElementById("e").getAttribute("src"), "a.png");
+}
+
+TEST(Dom, ImagesAnswerTheSizeTheyAreDrawnAt) {
+  // The element #e, and its width x height.
+  const std::pair<const char*, const char*> cases[] = {
+      {"<img id=e style='width:40px;height:30px'>", "40x30"},
+      {"<div style='width:200px'><img id=e width=50% height=20></div>", "100x20"},
+      {"<img id=e width=12 height=9 style='display:none'>", "12x9"},
+      {"<table><tr><td id=e width=50%>x</td></tr></table>", "50x0"},
+  };
+  for (const auto& [markup, expected] : cases) {
+    const auto e = page(markup).getElementById("e");
+    EXPECT_EQ(std::to_string(e.width()) + "x" + std::to_string(e.height()), expected) << markup;
+  }
+}
+
 // The text of #t, and the same read through a range over its content.
 TEST(Dom, InnerTextBreaksLinesAsTheObjectModelDoes) {
   const std::pair<const char*, const char*> cases[] = {
