@@ -62,6 +62,18 @@ std::string addressOf(const dom::Node* e, std::string_view name) {
   return headless::resolveUrl(e->is("BASE") ? e->doc->url : baseOf(*e->doc), *v);
 }
 
+// Containers whose content script may not replace or add to.
+bool refusesMarkup(const dom::Node* e) {
+  return tagIn(e, {"COL", "COLGROUP", "FRAMESET", "HEAD", "HTML", "STYLE", "TABLE", "TBODY",
+                   "TFOOT", "THEAD", "TITLE", "TR"});
+}
+
+dom::Node* markupTarget(const Node::Impl& impl) {
+  dom::Node* e = element(impl);
+  if (refusesMarkup(e)) platform::raise(platform::kInvalidCall);
+  return e;
+}
+
 }  // namespace
 
 // Node
@@ -267,7 +279,7 @@ std::string Element::innerText() const {
 }
 
 void Element::setInnerText(const std::string& text) {
-  dom::Node* e = element(self());
+  dom::Node* e = markupTarget(self());
   while (dom::Node* c = e->first) dom::detach(c);
   if (!text.empty()) dom::appendChild(e, e->doc->create(Kind::Text, text));
 }
@@ -277,7 +289,7 @@ std::string Element::innerHTML() const {
 }
 
 void Element::setInnerHTML(const std::string& markup) {
-  dom::Node* e = element(self());
+  dom::Node* e = markupTarget(self());
   while (dom::Node* c = e->first) dom::detach(c);
   for (dom::Node* n : dom::parseFragment(*e->doc, markup, e->tag)) dom::appendChild(e, n);
 }
@@ -292,13 +304,13 @@ void Element::insertAdjacentHTML(const std::string& where, const std::string& ma
   const bool outside = w == "beforebegin" || w == "afterend";
   if (!outside && w != "afterbegin" && w != "beforeend") platform::raise(platform::kInvalidCall);
   dom::Node* parent = outside ? e->parent : e;
-  if (!parent) platform::raise(platform::kInvalidCall);
+  if (!parent || !parent->isElement() || refusesMarkup(parent))
+    platform::raise(platform::kInvalidCall);
   dom::Node* before = w == "beforebegin"  ? e
                       : w == "afterend"   ? e->next
                       : w == "afterbegin" ? e->first
                                           : nullptr;
-  for (dom::Node* n :
-       dom::parseFragment(*e->doc, markup, parent->isElement() ? parent->tag : "BODY"))
+  for (dom::Node* n : dom::parseFragment(*e->doc, markup, parent->tag))
     dom::insertBefore(parent, n, before);
 }
 

@@ -154,13 +154,17 @@ class Element : public Node {
   // The rendered text: CRLF line breaks (two around a paragraph, one around other blocks and
   // rows, none at either end), a tab between the cells of a row, hidden content left out.
   std::string innerText() const;
+  // Both raise 5 on COL, COLGROUP, FRAMESET, HEAD, HTML, STYLE, TABLE, TBODY, TFOOT, THEAD,
+  // TITLE and TR.
   void setInnerText(const std::string& text);
   std::string innerHTML() const;
   void setInnerHTML(const std::string& markup);
   std::string outerHTML() const;
   // Joins adjacent text nodes below the element and drops empty ones.
   void normalize();
-  // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case).
+  // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case). Raises 5 for
+  // another where, and when the element receiving the markup (this one, or its parent for
+  // beforeBegin/afterEnd) is missing or one that setInnerHTML refuses.
   void insertAdjacentHTML(const std::string& where, const std::string& markup);
 
   Style style() const;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 
@@ -7,6 +8,7 @@
 #include "headless/pages.h"
 #include "headless/ranges.h"
 #include "runtime/error.h"
+#include "support.h"
 
 namespace {
 
@@ -213,4 +215,39 @@ TEST(Dom, InnerTextBreaksLinesAsTheObjectModelDoes) {
     headless::dom::selectElements(*t->doc, t, t);
     EXPECT_EQ(doc.selection().createRange().text(), expected);
   }
+}
+
+TEST(Dom, MarkupIsRefusedWhereTheObjectModelRefusesIt) {
+  using Edit = std::function<void(html::Element)>;
+  const auto insert = [](const char* where) -> Edit {
+    return [where](html::Element e) { e.insertAdjacentHTML(where, "<i>x</i>"); };
+  };
+  const Edit html = [](html::Element e) { e.setInnerHTML("<i>x</i>"); };
+  const Edit text = [](html::Element e) { e.setInnerText("x"); };
+  // The element #e, the edit, and whether it is refused.
+  const std::tuple<const char*, Edit, bool> cases[] = {
+      {"<table id=e><tr><td>x</td></tr></table>", insert("afterBegin"), true},
+      {"<table><tr id=e><td>x</td></tr></table>", insert("beforeEnd"), true},
+      {"<table><tr><td id=e>x</td></tr></table>", insert("afterEnd"), true},
+      {"<table><tr><td id=e>x</td></tr></table>", insert("afterBegin"), false},
+      {"<html id=e>", insert("beforeBegin"), true},
+      {"<div id=e></div>", insert("middle"), true},
+      {"<div id=e></div>", insert("afterEnd"), false},
+      {"<table><tbody id=e></tbody></table>", html, true},
+      {"<title id=e>t</title>", text, true},
+      {"<table><colgroup id=e></colgroup></table>", text, true},
+      {"<div id=e></div>", text, false},
+  };
+  for (const auto& [markup, edit, refused] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = page(markup);
+    const std::string before = doc.documentElement().outerHTML();
+    EXPECT_EQ(testing_support::raised([&] { edit(doc.getElementById("e")); }),
+              refused ? platform::kInvalidCall : 0);
+    EXPECT_EQ(doc.documentElement().outerHTML() == before, refused);
+  }
+  auto loose = page("").createElement("div");
+  EXPECT_EQ(testing_support::raised([&] { loose.insertAdjacentHTML("afterEnd", "x"); }),
+            platform::kInvalidCall)
+      << "no parent";
 }
