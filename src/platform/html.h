@@ -154,8 +154,8 @@ class Element : public Node {
   // The rendered text: CRLF line breaks (two around a paragraph, one around other blocks and
   // rows, none at either end), a tab between the cells of a row, hidden content left out.
   std::string innerText() const;
-  // Both raise 5 on COL, COLGROUP, FRAMESET, HEAD, HTML, STYLE, TABLE, TBODY, TFOOT, THEAD,
-  // TITLE and TR.
+  // setInnerText and setInnerHTML raise 5 on COL, COLGROUP, FRAMESET, HEAD, HTML, STYLE,
+  // TABLE, TBODY, TFOOT, THEAD, TITLE and TR.
   void setInnerText(const std::string& text);
   std::string innerHTML() const;
   void setInnerHTML(const std::string& markup);
@@ -172,7 +172,8 @@ class Element : public Node {
   // Reflected attributes.
   std::string align() const;
   // src of IMG, IFRAME, FRAME, SCRIPT, EMBED, INPUT, VIDEO, AUDIO, SOURCE and href of A, AREA,
-  // LINK, BASE are absolute, resolved against the page's base; "" when not given.
+  // LINK, BASE are absolute, resolved against the page's base; "" when not given, as written
+  // when they cannot be resolved (javascript:, a page at about:blank).
   std::string src() const;
   std::string alt() const;
   std::string href() const;
