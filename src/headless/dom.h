@@ -96,6 +96,9 @@ struct DocumentData : std::enable_shared_from_this<DocumentData> {
   std::vector<Node*> laidOut;
   // Increases on every change of the tree, an attribute or a style.
   std::uint64_t version = 0;
+  // What relative addresses resolve against (html.cpp), as worked out from url at baseVersion.
+  std::string base, baseFrom;
+  std::uint64_t baseVersion = ~std::uint64_t{0};
   // window.event lives with the document, so a document shown in no window has one too; it is
   // set while an event is dispatched on the document or its window (events.cpp).
   std::shared_ptr<html::Event::Impl> event;
@@ -177,6 +180,11 @@ bool isBlock(const Node* n);
 
 // The run-time type name of a node.
 std::string typeName(const Node* node);
+// An attribute as the attributes collection lists it (attributes.cpp): a known one under its
+// property's name with the value the property reads (rowspan=02 as rowSpan "2", nowrap as
+// noWrap "true"), any other as written.
+std::pair<std::string, std::string> scriptAttribute(const std::string& name,
+                                                    const std::string& value);
 // The element type's default attribute pairs, in the order the attributes collection lists
 // them.
 const Attributes& defaultAttributes(const Node* element);

@@ -21,6 +21,7 @@ constexpr std::string_view kFile = "file://";
 std::string_view schemeOf(std::string_view url) {
   const auto colon = url.find(':');
   if (colon == std::string_view::npos || colon == 0) return {};
+  if (!std::isalpha(static_cast<unsigned char>(url.front()))) return {};
   for (char c : url.substr(0, colon)) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return {};
   }
@@ -41,6 +42,21 @@ std::size_t pathStart(std::string_view url) {
   if (url.substr(at, 2) != "//") return at;
   const auto end = url.find_first_of("/?#", at + 2);
   return end == std::string_view::npos ? url.size() : end;
+}
+
+// Only an address whose path starts with "/" (http://host..., file:///...) can have a
+// reference resolved against it; about:blank or a data: address cannot.
+bool hierarchical(std::string_view url) {
+  const std::string_view scheme = schemeOf(url);
+  return !scheme.empty() && url.substr(scheme.size() + 1, 1) == "/";
+}
+
+// Surrounding white space and control characters are no part of an address.
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // Removes "." and ".." segments, as relative references are resolved.
@@ -164,7 +180,8 @@ std::string normalizeUrl(std::string_view address) {
 }
 
 std::string resolveUrl(std::string_view base, std::string_view ref) {
-  if (!schemeOf(ref).empty()) return std::string(ref);
+  ref = trimmed(ref);
+  if (!schemeOf(ref).empty() || !hierarchical(base)) return std::string(ref);
   base = withoutFragment(base);
   if (ref.empty()) return std::string(base);
   if (ref.front() == '#') return std::string(base) + std::string(ref);
@@ -172,7 +189,8 @@ std::string resolveUrl(std::string_view base, std::string_view ref) {
   if (ref.substr(0, 2) == "//") return scheme + ":" + std::string(ref);
   const std::size_t start = pathStart(base);
   const std::string_view authority = base.substr(0, start);
-  const std::string_view path = base.substr(start, base.find('?', start) - start);
+  std::string_view path = base.substr(start, base.find('?', start) - start);
+  if (path.empty()) path = "/";  // "http://host" is "http://host/"
   if (ref.front() == '?') return std::string(authority) + std::string(path) + std::string(ref);
   const auto tailAt = ref.find_first_of("?#");
   const std::string_view refPath = ref.substr(0, tailAt);
@@ -181,8 +199,7 @@ std::string resolveUrl(std::string_view base, std::string_view ref) {
   if (refPath.front() == '/') {
     merged = refPath;
   } else {
-    const auto slash = path.rfind('/');
-    merged = std::string(slash == std::string_view::npos ? "/" : path.substr(0, slash + 1));
+    merged = path.substr(0, path.rfind('/') + 1);
     merged += refPath;
   }
   return std::string(authority) + removeDots(merged) + std::string(tail);

@@ -30,7 +30,9 @@ struct Fetched {
 
 // An address as the address bar would take it: a path becomes a file: URL.
 std::string normalizeUrl(std::string_view address);
-// ref relative to base, as a frame's src or a link's href is resolved.
+// ref relative to base, as a frame's src or a link's href is resolved. An absolute ref, or
+// one against a base without a hierarchical path (about:blank), comes back as written, less
+// surrounding white space.
 std::string resolveUrl(std::string_view base, std::string_view ref);
 bool isLoopbackHost(std::string_view hostname);
 // Why url may not be fetched (a status as above), or 0 when it may.

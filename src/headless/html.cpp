@@ -1,7 +1,11 @@
 // The html port's nodes, elements, documents and styles over the headless tree.
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
 
 #include "headless/dom.h"
+#include "headless/fetch.h"
 #include "runtime/error.h"
 #include "runtime/strings.h"
 
@@ -33,6 +37,41 @@ std::string attributeOr(const dom::Node* e, std::string_view name) {
 
 long numberOf(const std::string& text) {
   return std::strtol(text.c_str(), nullptr, 10);
+}
+
+bool tagIn(const dom::Node* e, std::initializer_list<std::string_view> tags) {
+  return std::find(tags.begin(), tags.end(), e->tag) != tags.end();
+}
+
+// The href of the first BASE that has one, else the document's address; remembered until the
+// page or its address changes, so reading every image's src does not walk the page each time.
+const std::string& baseOf(DocumentData& doc) {
+  if (doc.baseVersion == doc.version && doc.baseFrom == doc.url) return doc.base;
+  const dom::Node* base = dom::firstElementBelow(
+      doc.root, [](dom::Node* n) { return n->is("BASE") && dom::findAttribute(n, "href"); });
+  doc.base = base ? headless::resolveUrl(doc.url, *dom::findAttribute(base, "href")) : doc.url;
+  doc.baseFrom = doc.url;
+  doc.baseVersion = doc.version;
+  return doc.base;
+}
+
+// A reflected address: absolute, as the page's base makes it; "" when not given.
+std::string addressOf(const dom::Node* e, std::string_view name) {
+  const std::string* v = dom::findAttribute(e, name);
+  if (!v || v->empty()) return {};
+  return headless::resolveUrl(e->is("BASE") ? e->doc->url : baseOf(*e->doc), *v);
+}
+
+// Containers whose content script may not replace or add to.
+bool refusesMarkup(const dom::Node* e) {
+  return tagIn(e, {"COL", "COLGROUP", "FRAMESET", "HEAD", "HTML", "STYLE", "TABLE", "TBODY",
+                   "TFOOT", "THEAD", "TITLE", "TR"});
+}
+
+dom::Node* markupTarget(const Node::Impl& impl) {
+  dom::Node* e = element(impl);
+  if (refusesMarkup(e)) platform::raise(platform::kInvalidCall);
+  return e;
 }
 
 }  // namespace
@@ -195,7 +234,10 @@ bool Element::removeAttribute(const std::string& name) {
 std::vector<Attribute> Element::attributes() const {
   const dom::Node* e = element(self());
   std::vector<Attribute> out;
-  for (const auto& [name, value] : e->attributes) out.push_back({name, value, true});
+  for (const auto& [name, value] : e->attributes) {
+    auto [listed, read] = dom::scriptAttribute(name, value);
+    out.push_back({std::move(listed), std::move(read), true});
+  }
   if (!e->style.empty()) out.push_back({"style", dom::cssText(e), true});
   for (const auto& [name, value] : dom::defaultAttributes(e)) {
     if (!dom::findAttribute(e, name)) out.push_back({name, value, false});
@@ -237,7 +279,7 @@ std::string Element::innerText() const {
 }
 
 void Element::setInnerText(const std::string& text) {
-  dom::Node* e = element(self());
+  dom::Node* e = markupTarget(self());
   while (dom::Node* c = e->first) dom::detach(c);
   if (!text.empty()) dom::appendChild(e, e->doc->create(Kind::Text, text));
 }
@@ -247,7 +289,7 @@ std::string Element::innerHTML() const {
 }
 
 void Element::setInnerHTML(const std::string& markup) {
-  dom::Node* e = element(self());
+  dom::Node* e = markupTarget(self());
   while (dom::Node* c = e->first) dom::detach(c);
   for (dom::Node* n : dom::parseFragment(*e->doc, markup, e->tag)) dom::appendChild(e, n);
 }
@@ -262,13 +304,13 @@ void Element::insertAdjacentHTML(const std::string& where, const std::string& ma
   const bool outside = w == "beforebegin" || w == "afterend";
   if (!outside && w != "afterbegin" && w != "beforeend") platform::raise(platform::kInvalidCall);
   dom::Node* parent = outside ? e->parent : e;
-  if (!parent) platform::raise(platform::kInvalidCall);
+  if (!parent || !parent->isElement() || refusesMarkup(parent))
+    platform::raise(platform::kInvalidCall);
   dom::Node* before = w == "beforebegin"  ? e
                       : w == "afterend"   ? e->next
                       : w == "afterbegin" ? e->first
                                           : nullptr;
-  for (dom::Node* n :
-       dom::parseFragment(*e->doc, markup, parent->isElement() ? parent->tag : "BODY"))
+  for (dom::Node* n : dom::parseFragment(*e->doc, markup, parent->tag))
     dom::insertBefore(parent, n, before);
 }
 
@@ -298,13 +340,18 @@ std::string Element::align() const {
   return attributeOr(element(self()), "align");
 }
 std::string Element::src() const {
-  return attributeOr(element(self()), "src");
+  const dom::Node* e = element(self());
+  if (tagIn(e, {"IMG", "IFRAME", "FRAME", "SCRIPT", "EMBED", "INPUT", "VIDEO", "AUDIO", "SOURCE"}))
+    return addressOf(e, "src");
+  return attributeOr(e, "src");
 }
 std::string Element::alt() const {
   return attributeOr(element(self()), "alt");
 }
 std::string Element::href() const {
-  return attributeOr(element(self()), "href");
+  const dom::Node* e = element(self());
+  if (tagIn(e, {"A", "AREA", "LINK", "BASE"})) return addressOf(e, "href");
+  return attributeOr(e, "href");
 }
 std::string Element::value() const {
   return attributeOr(element(self()), "value");
@@ -319,11 +366,25 @@ std::string Element::type() const {
   return t.empty() && e->is("INPUT") ? "text" : t;
 }
 
+namespace {
+
+// An image answers the size it is drawn at; anything else, and an image not drawn, the number
+// its attribute starts with.
+long drawnOr(const dom::Node* e, std::string_view attribute, long dom::Box::*size) {
+  if (e->is("IMG")) {
+    dom::ensureLayout(*e->doc);
+    if (e->box.rendered) return e->box.*size;
+  }
+  return numberOf(attributeOr(e, attribute));
+}
+
+}  // namespace
+
 long Element::width() const {
-  return numberOf(attributeOr(element(self()), "width"));
+  return drawnOr(element(self()), "width", &dom::Box::width);
 }
 long Element::height() const {
-  return numberOf(attributeOr(element(self()), "height"));
+  return drawnOr(element(self()), "height", &dom::Box::height);
 }
 
 // Document

@@ -157,11 +157,6 @@ Display displayOf(const Node* n) {
   return isBlock(n) || n->is("FRAMESET") ? Display::Block : Display::Inline;
 }
 
-bool isPre(const Node* n) {
-  if (tagIn(n, {"PRE", "XMP", "LISTING", "PLAINTEXT"})) return true;
-  return lowerStyle(n, "white-space") == "pre";
-}
-
 bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -441,7 +436,7 @@ void Layout::openBlockAt(Node* n, std::size_t parent, Role role, Display display
   f.node = n;
   f.kind = display == Display::Table ? FrameKind::Table : FrameKind::Block;
   f.role = role;
-  f.pre = stack_[parent].pre || isPre(n);
+  f.pre = stack_[parent].pre || keepsWhiteSpace(n);
   f.layer = layer;
   f.outer = outer;
   f.x = left;
@@ -541,7 +536,7 @@ void Layout::openInline(Node* n, std::size_t parent) {
   f.kind = FrameKind::Inline;
   f.outer = ctx;
   f.layer = stack_[parent].layer;
-  f.pre = stack_[parent].pre || isPre(n);
+  f.pre = stack_[parent].pre || keepsWhiteSpace(n);
   f.emptyX = c.lineOpen ? c.cx : c.x;
   f.emptyY = c.lineOpen ? doc_.lines[c.line].top : c.y;
   mark(n, f.layer, true);
@@ -874,6 +869,11 @@ void Layout::leaveRow() {
 }
 
 }  // namespace
+
+bool keepsWhiteSpace(const Node* n) {
+  if (tagIn(n, {"PRE", "XMP", "LISTING", "PLAINTEXT"})) return true;
+  return lowerStyle(n, "white-space") == "pre";
+}
 
 void ensureLayout(DocumentData& doc) {
   if (!doc.layoutDirty) return;

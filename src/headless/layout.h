@@ -16,6 +16,9 @@ inline constexpr long kBodyMargin = 8;
 // a text node or an inline element on lines, else its box; none when it is not rendered.
 std::vector<html::Rect> lineRects(const Node* node);
 
+// True for an element whose text keeps its white space and line feeds (PRE, white-space:pre).
+bool keepsWhiteSpace(const Node* node);
+
 // True for an element that the layout placed on lines (an inline, non-replaced element):
 // it has no client area.
 bool isInlineFlow(const Node* node);

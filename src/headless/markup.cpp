@@ -1,9 +1,11 @@
 // Markup and text of the tree, the way the original object model wrote them: upper-case tag
-// names, attribute values quoted only where they must be, CRLF line breaks in innerText.
+// names, attribute values quoted only where they must be; innerText with CRLF line breaks.
+#include <algorithm>
 #include <map>
 #include <string>
 
 #include "headless/dom.h"
+#include "headless/layout.h"
 #include "runtime/strings.h"
 
 namespace headless::dom {
@@ -125,47 +127,117 @@ std::string textContent(const Node* node) {
   return out;
 }
 
-// Rendered text: white space collapsed, blocks and BR on lines of their own (CRLF), hidden
-// elements left out, no line break at either end.
+namespace {
+
+// The text innerText writes, put together piece by piece. Between pieces, elements ask for a
+// number of line breaks; a run of such asks writes as many CRLFs as the largest of them, and
+// none before the first piece or after the last. Collapsible white space becomes one space
+// between words and none at the start or end of a line.
+class RenderedText {
+ public:
+  void requireBreaks(int count) {
+    if (count == 0) return;
+    breaks_ = std::max(breaks_, count);
+    space_ = false;
+  }
+  void collapsible(std::string_view text) {
+    for (char c : text) {
+      if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f')
+        space_ = !atLineStart();
+      else
+        put(std::string_view(&c, 1));
+    }
+  }
+  // White space kept, each line feed (LF, CR or CRLF) written as CRLF.
+  void preserved(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' || text[i] == '\n') {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        put("\r\n");
+      } else {
+        put(text.substr(i, 1));
+      }
+    }
+  }
+  // A piece of its own (BR's CRLF, a cell's tab), after which a line starts afresh.
+  void separator(std::string_view text) {
+    space_ = false;
+    put(text);
+  }
+  std::string take() { return std::move(out_); }
+
+ private:
+  bool atLineStart() const {
+    return out_.empty() || breaks_ > 0 || out_.back() == '\n' || out_.back() == '\t';
+  }
+  void put(std::string_view piece) {
+    if (breaks_ > 0 && !out_.empty()) {
+      for (int i = 0; i < breaks_; ++i) out_ += "\r\n";
+    } else if (space_) {
+      out_ += ' ';
+    }
+    breaks_ = 0;
+    space_ = false;
+    out_ += piece;
+  }
+
+  std::string out_;
+  int breaks_ = 0;
+  bool space_ = false;
+};
+
+// The line breaks an element asks for before and after its content.
+int breaksAround(const Node* n) {
+  if (n->is("P")) return 2;
+  const std::string display = platform::lowerAscii(styleValue(n, "display"));
+  return isBlock(n) || display == "block" || display == "list-item" || display == "table" ? 1 : 0;
+}
+
+bool isCell(const Node* n) {
+  return n->is("TD") || n->is("TH");
+}
+
+// A cell with another shown cell after it in its row is followed by a tab.
+bool cellFollows(const Node* cell) {
+  for (const Node* n = cell->next; n; n = n->next)
+    if (isCell(n) && !hidden(n)) return true;
+  return false;
+}
+
+bool insidePreformatted(const Node* n) {
+  for (; n; n = n->parent)
+    if (n->isElement() && keepsWhiteSpace(n)) return true;
+  return false;
+}
+
+}  // namespace
+
 std::string innerText(const Node* node) {
   if (node->kind == Kind::Text) return node->data;
-  std::string out;
-  bool pendingSpace = false, pendingBreak = false;
-  const auto lineBreak = [&] {
-    if (!out.empty()) pendingBreak = true;
-    pendingSpace = false;
-  };
-  const auto write = [&](char c) {
-    if (pendingBreak)
-      out += "\r\n";
-    else if (pendingSpace)
-      out += ' ';
-    pendingBreak = pendingSpace = false;
-    out += c;
-  };
+  RenderedText text;
+  int preformatted = insidePreformatted(node) ? 1 : 0;
   walk(
       const_cast<Node*>(node),
       [&](Node* n) {
-        if (hidden(n)) return false;
-        if (n->is("BR")) {
-          out += "\r\n";
-          pendingBreak = pendingSpace = false;
-        } else if (isBlock(n)) {
-          lineBreak();
-        } else if (n->kind == Kind::Text) {
-          for (char c : n->data) {
-            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f')
-              pendingSpace = !out.empty();
-            else
-              write(c);
-          }
+        if (n->kind == Kind::Text) {
+          if (preformatted)
+            text.preserved(n->data);
+          else
+            text.collapsible(n->data);
         }
-        return n->isElement();
+        if (!n->isElement() || hidden(n)) return false;
+        if (n->is("BR")) text.separator("\r\n");
+        text.requireBreaks(breaksAround(n));
+        if (keepsWhiteSpace(n)) ++preformatted;
+        return true;
       },
       [&](Node* n) {
-        if (isBlock(n)) lineBreak();
+        if (!n->isElement() || hidden(n)) return;
+        if (keepsWhiteSpace(n)) --preformatted;
+        text.requireBreaks(breaksAround(n));
+        if (isCell(n) && cellFollows(n)) text.separator("\t");
       });
-  return out;
+  return text.take();
 }
 
 std::string typeName(const Node* node) {
@@ -246,33 +318,6 @@ std::string typeName(const Node* node) {
   };
   auto it = kNames.find(node->tag);
   return it == kNames.end() ? "HTMLUnknownElement" : it->second;
-}
-
-const Attributes& defaultAttributes(const Node* element) {
-  // Every element reports these; cells, images and a few others report more.
-  static const Attributes kCommon = {{"contentEditable", "inherit"},
-                                     {"disabled", "false"},
-                                     {"hideFocus", "false"},
-                                     {"tabIndex", "0"}};
-  static const Attributes kCell = {{"contentEditable", "inherit"},
-                                   {"disabled", "false"},
-                                   {"hideFocus", "false"},
-                                   {"tabIndex", "0"},
-                                   {"rowSpan", "1"},
-                                   {"colSpan", "1"},
-                                   {"noWrap", "false"}};
-  static const Attributes kImage = {{"contentEditable", "inherit"},
-                                    {"disabled", "false"},
-                                    {"hideFocus", "false"},
-                                    {"tabIndex", "0"},
-                                    {"isMap", "false"},
-                                    {"loop", "1"},
-                                    {"start", "fileopen"}};
-  static const Attributes kNone;
-  if (!element->isElement()) return kNone;
-  if (element->is("TD") || element->is("TH")) return kCell;
-  if (element->is("IMG")) return kImage;
-  return kCommon;
 }
 
 }  // namespace headless::dom

@@ -227,10 +227,17 @@ struct Copier {
 };
 
 // Serialises a copy made in a scratch document, so reading a range leaves nothing behind in
-// the page's arena.
+// the page's arena. The copy holds no ancestor of the range, so the holder keeps white space
+// when they did.
 std::string copied(const Range& r, std::string (*write)(const Node*)) {
   DocumentData scratch;
   Copier copier{scratch, scratch.create(Kind::Element, "SPAN"), {}};
+  for (const Node* n = commonAncestor(r.start.node, r.end.node); n; n = n->parent) {
+    if (n->isElement() && keepsWhiteSpace(n)) {
+      copier.holder->style.emplace_back("white-space", "pre");
+      break;
+    }
+  }
   walkRange(r, copier);
   return write(copier.holder);
 }

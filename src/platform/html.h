@@ -137,7 +137,8 @@ class Element : public Node {
   void setAttribute(const std::string& name, const std::string& value);
   bool removeAttribute(const std::string& name);
   // Specified attributes in source order, then the element type's default pairs
-  // (rowSpan "1", colSpan "1", tabIndex "0", ...) that were not specified.
+  // (rowSpan "1", colSpan "1", tabIndex "0", ...) that were not specified. Known attributes
+  // are listed as their properties read: rowspan=02 as rowSpan "2", nowrap as noWrap "true".
   std::vector<Attribute> attributes() const;
 
   Element parentElement() const;
@@ -150,26 +151,36 @@ class Element : public Node {
   // True for the element itself too.
   bool contains(const Element& other) const;
 
+  // The rendered text: CRLF line breaks (two around a paragraph, one around other blocks and
+  // rows, none at either end), a tab between the cells of a row, hidden content left out.
   std::string innerText() const;
+  // setInnerText and setInnerHTML raise 5 on COL, COLGROUP, FRAMESET, HEAD, HTML, STYLE,
+  // TABLE, TBODY, TFOOT, THEAD, TITLE and TR.
   void setInnerText(const std::string& text);
   std::string innerHTML() const;
   void setInnerHTML(const std::string& markup);
   std::string outerHTML() const;
   // Joins adjacent text nodes below the element and drops empty ones.
   void normalize();
-  // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case).
+  // where: "beforeBegin", "afterBegin", "beforeEnd", "afterEnd" (any case). Raises 5 for
+  // another where, and when the element receiving the markup (this one, or its parent for
+  // beforeBegin/afterEnd) is missing or one that setInnerHTML refuses.
   void insertAdjacentHTML(const std::string& where, const std::string& markup);
 
   Style style() const;
 
   // Reflected attributes.
   std::string align() const;
+  // src of IMG, IFRAME, FRAME, SCRIPT, EMBED, INPUT, VIDEO, AUDIO, SOURCE and href of A, AREA,
+  // LINK, BASE are absolute, resolved against the page's base; "" when not given, as written
+  // when they cannot be resolved (javascript:, a page at about:blank).
   std::string src() const;
   std::string alt() const;
   std::string href() const;
   std::string value() const;
   std::string type() const;
   std::string content() const;
+  // An IMG that is drawn answers its drawn size.
   long width() const;
   long height() const;
   // "uninitialized", "loading", "interactive" or "complete"; an OBJECT reports the number of

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "headless/browser.h"
@@ -215,6 +216,15 @@ TEST(FrameAddressTest, SourcesResolveAgainstThePage) {
   for (const auto& [ref, expected] : cases)
     EXPECT_EQ(headless::resolveUrl("http://127.0.0.1:8080/a/page.html?q#old", ref), expected)
         << ref;
-  EXPECT_EQ(headless::resolveUrl("file:///srv/pages/frameset.html", "sub/../right.html"),
-            "file:///srv/pages/right.html");
+  // Other bases: the base, the reference, and what it resolves to.
+  const std::tuple<const char*, const char*, const char*> bases[] = {
+      {"file:///srv/pages/frameset.html", "sub/../right.html", "file:///srv/pages/right.html"},
+      {"http://127.0.0.1:9", "?q", "http://127.0.0.1:9/?q"},
+      {"http://127.0.0.1:9/a/", " b.html\n", "http://127.0.0.1:9/a/b.html"},
+      {"http://127.0.0.1:9/a/", "1:b", "http://127.0.0.1:9/a/1:b"},
+      {"about:blank", "x.html", "x.html"},
+      {"about:blank", "#f", "#f"},
+  };
+  for (const auto& [base, ref, expected] : bases)
+    EXPECT_EQ(headless::resolveUrl(base, ref), expected) << base << " " << ref;
 }

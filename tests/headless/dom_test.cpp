@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <tuple>
+
 #include "headless/dom.h"
 #include "headless/pages.h"
+#include "headless/ranges.h"
 #include "runtime/error.h"
+#include "support.h"
 
 namespace {
 
@@ -32,27 +38,36 @@ TEST(Dom, RunTimeTypeNamesFollowTheOriginalObjectModel) {
   EXPECT_EQ(doc.getElementById("missing").typeName(), "Nothing");
 }
 
-// A cell's defaults and the common ones, not the whole table: a specified attribute hides its
-// default whatever its case.
-TEST(Dom, AttributesListSpecifiedPairsThenTheTypesDefaults) {
+// A few of the properties, not the whole table: a flag, a number read past its digits or
+// unreadable, a renamed one; a specified attribute hides its default whatever its case.
+TEST(Dom, AttributesListSpecifiedPairsAsScriptReadsThemThenTheTypesDefaults) {
   const auto doc = page(
-      "<table><tr><td id=cell rowspan=2 onclick='x()' style='color: red'>x</td></tr></table>"
-      "<div id=plain clip-index=4></div>");
+      "<table><tr><td id=cell rowspan=02 nowrap=no onclick='x()' style='color: red' "
+      "colspan=' 3x'>x</td></tr></table><input id=in maxlength=many readonly class=c "
+      "accept-charset=utf-8><div id=plain clip-index=4></div>");
+  doc.getElementById("plain").setAttribute("TabIndex", "7");
   const std::pair<const char*, const char*> cases[] = {
       {"cell",
-       "id rowspan onclick style contentEditable disabled hideFocus tabIndex colSpan noWrap "},
-      {"plain", "id clip-index contentEditable disabled hideFocus tabIndex "},
+       "id=cell rowSpan=2 noWrap=true onclick=x() colSpan=3 style=COLOR: red "
+       "contentEditable=inherit disabled=false hideFocus=false tabIndex=0 "},
+      {"in",
+       "id=in maxLength=2147483647 readOnly=true class=c acceptCharset=utf-8 "
+       "contentEditable=inherit disabled=false hideFocus=false tabIndex=0 "},
+      {"plain",
+       "id=plain clip-index=4 tabIndex=7 contentEditable=inherit disabled=false "
+       "hideFocus=false "},
   };
   for (const auto& [id, expected] : cases) {
-    std::string names;
-    for (const auto& a : doc.getElementById(id).attributes()) names += a.nodeName + " ";
-    EXPECT_EQ(names, expected) << id;
+    std::string pairs;
+    for (const auto& a : doc.getElementById(id).attributes())
+      pairs += a.nodeName + "=" + a.nodeValue + " ";
+    EXPECT_EQ(pairs, expected) << id;
   }
   const auto cell = doc.getElementById("cell");
-  EXPECT_EQ(cell.getAttribute("ROWSPAN"), "2");
+  EXPECT_EQ(cell.getAttribute("ROWSPAN"), "02") << "the text as written";
+  EXPECT_EQ(cell.getAttribute("noWrap"), "no");
   EXPECT_EQ(cell.getAttribute("style"), "COLOR: red");
-  EXPECT_FALSE(cell.getAttribute("colspan").has_value()) << "defaults are not specified";
-  EXPECT_EQ(doc.getElementById("plain").getAttribute("clip-index"), "4");
+  EXPECT_FALSE(cell.getAttribute("tabindex").has_value()) << "defaults are not specified";
 }
 
 TEST(Dom, LookupsMatchTheOriginalQuirks) {
@@ -128,4 +143,111 @@ TEST(Dom, NormalizeJoinsAdjacentTextAndDropsEmptyText) {
   for (const auto& n : d.childNodes()) names += n.nodeName() + ":" + n.nodeValue() + " ";
   EXPECT_EQ(names, "#text:yxa B: I: ");
   EXPECT_TRUE(empty.childNodes().empty());
+}
+
+TEST(Dom, AddressesReadAbsoluteAgainstThePagesBase) {
+  using Read = std::string (html::Element::*)() const;
+  const Read src = &html::Element::src, href = &html::Element::href;
+  const std::string here = "http://127.0.0.1:8080/dir/";
+  // The document's address, its markup, the member read of #e, and what it answers.
+  const std::tuple<const char*, std::string, Read, std::string> cases[] = {
+      {"", "<img id=e src='../up.png'>", src, "http://127.0.0.1:8080/up.png"},
+      {"", "<a id=e href='?q#f'>", href, here + "page.htm?q#f"},
+      {"", "<a id=e href='#f'>", href, here + "page.htm?x=1#f"},
+      {"", "<iframe id=e src='//127.0.0.2/x'></iframe>", src, "http://127.0.0.2/x"},
+      {"", "<a id=e href='javascript:go(1)'>", href, "javascript:go(1)"},
+      {"", "<a id=e href=''>", href, ""},
+      {"", "<img id=e>", src, ""},
+      {"", "<div id=e src=a.png></div>", src, "a.png"},
+      {"", "<base target=x><base href=sub/><link id=e href=a.css>", href, here + "sub/a.css"},
+      {"", "<base id=e href=sub/>", href, here + "sub/"},
+      {"about:blank", "<img id=e src=a.png>", src, "a.png"},
+      {"about:blank", "<base href='http://127.0.0.1/b/'><img id=e src=a.png>", src,
+       "http://127.0.0.1/b/a.png"},
+  };
+  for (const auto& [url, markup, read, expected] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = *url ? headless::dom::newDocument(markup, url) : page(markup);
+    EXPECT_EQ((doc.getElementById("e").*read)(), expected);
+  }
+  const auto doc = page("<base href=one/><img id=e src=a.png>");
+  EXPECT_EQ(doc.getElementById("e").src(), here + "one/a.png");
+  doc.getElementsByTagName("base")[0].setAttribute("href", "/two/");
+  EXPECT_EQ(doc.getElementById("e").src(), "http://127.0.0.1:8080/two/a.png") << "base changed";
+  EXPECT_EQ(doc.getElementById("e").getAttribute("src"), "a.png");
+}
+
+TEST(Dom, ImagesAnswerTheSizeTheyAreDrawnAt) {
+  // The element #e, and its width x height.
+  const std::pair<const char*, const char*> cases[] = {
+      {"<img id=e style='width:40px;height:30px'>", "40x30"},
+      {"<div style='width:200px'><img id=e width=50% height=20></div>", "100x20"},
+      {"<img id=e width=12 height=9 style='display:none'>", "12x9"},
+      {"<table><tr><td id=e width=50%>x</td></tr></table>", "50x0"},
+  };
+  for (const auto& [markup, expected] : cases) {
+    const auto e = page(markup).getElementById("e");
+    EXPECT_EQ(std::to_string(e.width()) + "x" + std::to_string(e.height()), expected) << markup;
+  }
+}
+
+// The text of #t, and the same read through a range over its content.
+TEST(Dom, InnerTextBreaksLinesAsTheObjectModelDoes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<div id=t><p>a</p><p>b</p></div>", "a\r\n\r\nb"},
+      {"<div id=t>a<div>b</div><p>c</p><ul><li>d</ul></div>", "a\r\nb\r\n\r\nc\r\n\r\nd"},
+      {"<div id=t><div><p>a</p></div></div>", "a"},
+      {"<div id=t>a<span style='display:block'>b</span>c</div>", "a\r\nb\r\nc"},
+      {"<table id=t><tr><td>a</td> <td> b</td></tr><tr><td>c<td style='display:none'>x</table>",
+       "a\tb\r\nc"},
+      {"<div id=t>a <br> b<br><br>c</div>", "a\r\nb\r\n\r\nc"},
+      {"<div id=t> a  <b> b </b>\n c <script>x</script><style>y</style><i "
+       "style='display:none'>z</i></div>",
+       "a b c"},
+      {"<div id=t>a<pre>  b\n\n c </pre>d</div>", "a\r\n  b\r\n\r\n c \r\nd"},
+      {"<pre>x<b id=t> y  z </b></pre>", " y  z "},
+  };
+  for (const auto& [markup, expected] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = page(markup);
+    EXPECT_EQ(doc.getElementById("t").innerText(), expected);
+    const auto t = headless::dom::nodeOf(doc.getElementById("t"));
+    headless::dom::selectElements(*t->doc, t, t);
+    EXPECT_EQ(doc.selection().createRange().text(), expected);
+  }
+}
+
+TEST(Dom, MarkupIsRefusedWhereTheObjectModelRefusesIt) {
+  using Edit = std::function<void(html::Element)>;
+  const auto insert = [](const char* where) -> Edit {
+    return [where](html::Element e) { e.insertAdjacentHTML(where, "<i>x</i>"); };
+  };
+  const Edit html = [](html::Element e) { e.setInnerHTML("<i>x</i>"); };
+  const Edit text = [](html::Element e) { e.setInnerText("x"); };
+  // The element #e, the edit, and whether it is refused.
+  const std::tuple<const char*, Edit, bool> cases[] = {
+      {"<table id=e><tr><td>x</td></tr></table>", insert("afterBegin"), true},
+      {"<table><tr id=e><td>x</td></tr></table>", insert("beforeEnd"), true},
+      {"<table><tr><td id=e>x</td></tr></table>", insert("afterEnd"), true},
+      {"<table><tr><td id=e>x</td></tr></table>", insert("afterBegin"), false},
+      {"<html id=e>", insert("beforeBegin"), true},
+      {"<div id=e></div>", insert("middle"), true},
+      {"<div id=e></div>", insert("afterEnd"), false},
+      {"<table><tbody id=e></tbody></table>", html, true},
+      {"<title id=e>t</title>", text, true},
+      {"<table><colgroup id=e></colgroup></table>", text, true},
+      {"<div id=e></div>", text, false},
+  };
+  for (const auto& [markup, edit, refused] : cases) {
+    SCOPED_TRACE(markup);
+    const auto doc = page(markup);
+    const std::string before = doc.documentElement().outerHTML();
+    EXPECT_EQ(testing_support::raised([&] { edit(doc.getElementById("e")); }),
+              refused ? platform::kInvalidCall : 0);
+    EXPECT_EQ(doc.documentElement().outerHTML() == before, refused);
+  }
+  auto loose = page("").createElement("div");
+  EXPECT_EQ(testing_support::raised([&] { loose.insertAdjacentHTML("afterEnd", "x"); }),
+            platform::kInvalidCall)
+      << "no parent";
 }

@@ -52,7 +52,7 @@ TEST(Ranges, TextAndMarkupOfWholeAndPartialSelections) {
       {"one paragraph", {"a", "a"}, "hello bold world", "hello <B id=b>bold</B> world"},
       {"across paragraphs",
        {"b", "c"},
-       "bold world\r\nsecond",
+       "bold world\r\n\r\nsecond",
        "<P id=a><B id=b>bold</B> world</P><P id=c>second</P>"},
       {"into an element", {"a", nullptr, 2, 6}, "llo bo", "llo <B id=b>bo</B>"},
       {"out of an element", {"a", nullptr, 7, 7}, "old wor", "<B id=b>old</B> wor"},
@@ -71,9 +71,9 @@ TEST(Ranges, MoveEndCountsCharactersAndStopsAtTheEdges) {
   // The moves asked for, the moves made, and the text then.
   const std::tuple<const char*, std::vector<long>, std::vector<long>, const char*> cases[] = {
       {"forward", {3}, {3}, "hel"},
-      {"into the next paragraph", {18}, {18}, "hello bold world\r\nse"},
+      {"into the next paragraph", {18}, {18}, "hello bold world\r\n\r\nse"},
       {"back past the start collapses", {3, -10}, {3, -3}, ""},
-      {"clamped at the end", {100}, {27}, "hello bold world\r\nsecond\r\nthird"},
+      {"clamped at the end", {100}, {27}, "hello bold world\r\n\r\nsecond\r\n\r\nthird"},
   };
   for (const auto& [name, moves, made, text] : cases) {
     SCOPED_TRACE(name);
@@ -135,7 +135,7 @@ TEST(Ranges, TheSelectionIsOnePerDocumentAndRangesOverRemovedNodesCollapseToTheB
   EXPECT_EQ(selection.type(), "None");
   selected(doc, "c", "d");
   EXPECT_EQ(selection.type(), "Text") << "the same selection through another handle";
-  EXPECT_EQ(selection.createRange().text(), "second\r\nthird");
+  EXPECT_EQ(selection.createRange().text(), "second\r\n\r\nthird");
   selection.empty();
   EXPECT_EQ(doc.selection().type(), "None");
 
