@@ -37,7 +37,8 @@ class Value {
   bool isNull() const;
   // Null reads as "", a flag as "True"/"False", numbers in their usual text.
   std::string text() const;
-  // What page script prints for the value (String(value)); never raises.
+  // What page script prints for the value (String(value)), but Empty and objects read "".
+  // Never raises.
   std::string scriptText() const;
   // Null reads as 0.
   long number() const;
