@@ -25,6 +25,10 @@ html::Document DocumentObject::html() const {
 
 namespace {
 
+// Failures come out as the run-time's numbers, as they do through late binding: a denied
+// document is permission denied (70).
+using win32::check;
+
 WebBrowser wrap(com::Ptr<IWebBrowser2> browser) {
   auto impl = std::make_shared<WebBrowser::Impl>();
   impl->browser = std::move(browser);
@@ -47,13 +51,13 @@ using LongSetter = HRESULT (STDMETHODCALLTYPE IWebBrowser2::*)(long);
 
 bool getBool(IWebBrowser2& browser, BoolGetter get) {
   VARIANT_BOOL value = VARIANT_FALSE;
-  platform::check((browser.*get)(&value));
+  check((browser.*get)(&value));
   return value != VARIANT_FALSE;
 }
 
 long getLong(IWebBrowser2& browser, LongGetter get) {
   long value = 0;
-  platform::check((browser.*get)(&value));
+  check((browser.*get)(&value));
   return value;
 }
 
@@ -74,25 +78,25 @@ com::Ptr<IUnknown> WebBrowser::unknown() const {
 
 WebBrowser WebBrowser::Application() const {
   com::Ptr<IDispatch> application;
-  platform::check(self().browser->get_Application(application.put()));
+  check(self().browser->get_Application(application.put()));
   return wrap(application.query<IWebBrowser2>(IID_IWebBrowser2));
 }
 
 HWND WebBrowser::hwnd() const {
   SHANDLE_PTR handle = 0;
-  platform::check(self().browser->get_HWND(&handle));
+  check(self().browser->get_HWND(&handle));
   return reinterpret_cast<HWND>(handle);
 }
 
 std::string WebBrowser::LocationURL() const {
   win32::Bstr url;
-  platform::check(self().browser->get_LocationURL(url.put()));
+  check(self().browser->get_LocationURL(url.put()));
   return url.utf8();
 }
 
 bool WebBrowser::Busy() const {
   VARIANT_BOOL busy = VARIANT_FALSE;
-  platform::check(self().browser->get_Busy(&busy));
+  check(self().browser->get_Busy(&busy));
   return busy != VARIANT_FALSE;
 }
 
@@ -102,19 +106,19 @@ bool WebBrowser::TopLevelContainer() const {
 
 void WebBrowser::Navigate(const std::string& url) {
   win32::Variant flags, frame, post, headers;
-  platform::check(self().browser->Navigate(win32::Bstr(url).get(), flags.get(), frame.get(),
-                                           post.get(), headers.get()));
+  check(self().browser->Navigate(win32::Bstr(url).get(), flags.get(), frame.get(), post.get(),
+                                 headers.get()));
 }
 
 std::string WebBrowser::LocationName() const {
   win32::Bstr name;
-  platform::check(self().browser->get_LocationName(name.put()));
+  check(self().browser->get_LocationName(name.put()));
   return name.utf8();
 }
 
 DocumentObject WebBrowser::Document() const {
   com::Ptr<IDispatch> document;
-  platform::check(self().browser->get_Document(document.put()));
+  check(self().browser->get_Document(document.put()));
   if (!document) return DocumentObject();
   auto impl = std::make_shared<DocumentObject::Impl>();
   impl->typeName = win32::typeName(*document.get());
@@ -125,72 +129,71 @@ DocumentObject WebBrowser::Document() const {
 void WebBrowser::Navigate2(const std::string& url, const std::string& targetFrameName) {
   win32::Variant address(url), flags, named(targetFrameName), none, post, headers;
   VARIANT* frame = targetFrameName.empty() ? none.get() : named.get();
-  platform::check(
-      self().browser->Navigate2(address.get(), flags.get(), frame, post.get(), headers.get()));
+  check(self().browser->Navigate2(address.get(), flags.get(), frame, post.get(), headers.get()));
 }
 
 void WebBrowser::Quit() {
-  platform::check(self().browser->Quit());
+  check(self().browser->Quit());
 }
 
 bool WebBrowser::AddressBar() const {
   return getBool(*self().browser.get(), &IWebBrowser2::get_AddressBar);
 }
 void WebBrowser::setAddressBar(bool value) {
-  platform::check(self().browser->put_AddressBar(variantBool(value)));
+  check(self().browser->put_AddressBar(variantBool(value)));
 }
 bool WebBrowser::MenuBar() const {
   return getBool(*self().browser.get(), &IWebBrowser2::get_MenuBar);
 }
 void WebBrowser::setMenuBar(bool value) {
-  platform::check(self().browser->put_MenuBar(variantBool(value)));
+  check(self().browser->put_MenuBar(variantBool(value)));
 }
 bool WebBrowser::StatusBar() const {
   return getBool(*self().browser.get(), &IWebBrowser2::get_StatusBar);
 }
 void WebBrowser::setStatusBar(bool value) {
-  platform::check(self().browser->put_StatusBar(variantBool(value)));
+  check(self().browser->put_StatusBar(variantBool(value)));
 }
 // ToolBar is an int: 0 none, 1 the standard toolbar.
 bool WebBrowser::ToolBar() const {
   int value = 0;
-  platform::check(self().browser->get_ToolBar(&value));
+  check(self().browser->get_ToolBar(&value));
   return value != 0;
 }
 void WebBrowser::setToolBar(bool value) {
-  platform::check(self().browser->put_ToolBar(value ? 1 : 0));
+  check(self().browser->put_ToolBar(value ? 1 : 0));
 }
 bool WebBrowser::Resizable() const {
   return getBool(*self().browser.get(), &IWebBrowser2::get_Resizable);
 }
 void WebBrowser::setResizable(bool value) {
-  platform::check(self().browser->put_Resizable(variantBool(value)));
+  check(self().browser->put_Resizable(variantBool(value)));
 }
 bool WebBrowser::Visible() const {
   return getBool(*self().browser.get(), &IWebBrowser2::get_Visible);
 }
 void WebBrowser::setVisible(bool value) {
-  platform::check(self().browser->put_Visible(variantBool(value)));
+  check(self().browser->put_Visible(variantBool(value)));
 }
 long WebBrowser::Width() const {
   return getLong(*self().browser.get(), &IWebBrowser2::get_Width);
 }
 void WebBrowser::setWidth(long value) {
-  platform::check(self().browser->put_Width(value));
+  check(self().browser->put_Width(value));
 }
 long WebBrowser::Height() const {
   return getLong(*self().browser.get(), &IWebBrowser2::get_Height);
 }
 void WebBrowser::setHeight(long value) {
-  platform::check(self().browser->put_Height(value));
+  check(self().browser->put_Height(value));
 }
 
 std::vector<WebBrowser> ShellWindows() {
   com::Ptr<IShellWindows> windows;
-  platform::check(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                     windows.putVoid()));
+  check(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
+                           windows.putVoid()));
   long count = 0;
-  platform::check(windows->get_Count(&count));
+  check(windows->get_Count(&count));
   std::vector<WebBrowser> out;
   for (long i = 0; i < count; ++i) {
     win32::Variant index;
@@ -207,8 +210,8 @@ std::vector<WebBrowser> ShellWindows() {
 
 WebBrowser NewWindow() {
   com::Ptr<IWebBrowser2> browser;
-  platform::check(::CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
-                                     IID_IWebBrowser2, browser.putVoid()));
+  check(::CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER, IID_IWebBrowser2,
+                           browser.putVoid()));
   return wrap(std::move(browser));
 }
 
@@ -218,7 +221,7 @@ void WebBrowser::ShowBrowserBar(const std::string& clsid, bool show) {
   setBool(*visible.get(), show);
   size.get()->vt = VT_ERROR;
   size.get()->scode = DISP_E_PARAMNOTFOUND;
-  platform::check(self().browser->ShowBrowserBar(bar.get(), visible.get(), size.get()));
+  check(self().browser->ShowBrowserBar(bar.get(), visible.get(), size.get()));
 }
 
 }  // namespace browser

@@ -105,26 +105,10 @@ class Sink : public win32::Callback {
   Events* events_;
 };
 
-// An advised sink; destroyed with the last copy of its connection, it unadvises.
-struct Advice {
-  com::Ptr<IConnectionPoint> point;
-  com::Ptr<Sink> sink;
-  DWORD cookie = 0;
-  ~Advice() {
-    if (sink) sink.get()->cut();
-    if (point && cookie) point.get()->Unadvise(cookie);
-  }
-};
-
 }  // namespace
 
 platform::Connection WebBrowser::connect(Events& sink) const {
-  const auto container = unknown().query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-  auto impl = std::make_shared<Advice>();
-  platform::check(container->FindConnectionPoint(DIID_DWebBrowserEvents2, impl->point.put()));
-  impl->sink = com::Ptr<Sink>::adopt(new Sink(sink));
-  platform::check(impl->point->Advise(impl->sink.get(), &impl->cookie));
-  return platform::Connection(std::move(impl));
+  return win32::advise(unknown(), DIID_DWebBrowserEvents2, com::Ptr<Sink>::adopt(new Sink(sink)));
 }
 
 }  // namespace browser

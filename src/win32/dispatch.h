@@ -5,10 +5,12 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "runtime/comobject.h"
+#include "runtime/connection.h"
 
 namespace win32 {
 
@@ -35,6 +37,9 @@ class Value {
   bool isNull() const;
   // Null reads as "", a flag as "True"/"False", numbers in their usual text.
   std::string text() const;
+  // What page script prints for the value (String(value)), but Empty and objects read "".
+  // Never raises.
+  std::string scriptText() const;
   // Null reads as 0.
   long number() const;
   bool flag() const;
@@ -52,6 +57,8 @@ Value call(const com::Ptr<IDispatch>& object, std::string_view member,
 
 // The run-time's number for a failing HRESULT (E_ACCESSDENIED is 70, DISP_E_UNKNOWNNAME 438...).
 std::int32_t runtimeNumber(HRESULT hr);
+// Raises the run-time's number for a failing HRESULT.
+void check(HRESULT hr);
 
 // An object the browser only calls back, through Invoke: no type information, no names.
 class Callback : public com::Object<IDispatch> {
@@ -77,6 +84,35 @@ class Callback : public com::Object<IDispatch> {
  private:
   const IID& events_;
 };
+
+// A sink advised on a connection point of source; destroyed, it unadvises. The source may have
+// gone by then (a page that unloaded), so a failing Unadvise goes unheard.
+class Advice {
+ public:
+  Advice(const com::Ptr<IUnknown>& source, const IID& events, IUnknown* sink);
+  ~Advice();
+  Advice(const Advice&) = delete;
+  Advice& operator=(const Advice&) = delete;
+
+ private:
+  com::Ptr<IConnectionPoint> point_;
+  DWORD cookie_ = 0;
+};
+
+// Advises sink for events on source, until the last copy of the connection goes. The source may
+// call the sink past Unadvise, so the sink is cut off (its cut()) first.
+template <class Sink>
+platform::Connection advise(const com::Ptr<IUnknown>& source, const IID& events,
+                            com::Ptr<Sink> sink) {
+  struct Advised {
+    com::Ptr<Sink> sink;
+    Advice advice;
+    ~Advised() { sink.get()->cut(); }
+  };
+  IUnknown* unknown = sink.get();
+  return platform::Connection(
+      std::shared_ptr<Advised>(new Advised{std::move(sink), Advice(source, events, unknown)}));
+}
 
 // The run-time's TypeName: the name of the object's type information; "Object" without one.
 std::string typeName(IDispatch& object);

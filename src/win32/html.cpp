@@ -33,10 +33,12 @@ namespace html {
 
 namespace {
 
-// A reflected attribute: an element type without it reads "", as elsewhere on the port.
-std::string reflected(const com::Ptr<IDispatch>& element, std::string_view name) {
+// A property as script prints it (a style's zIndex is a number). One the object lacks reads "",
+// as one that is not set: the element types without a reflected attribute, older engines' styles.
+std::string optionalText(const com::Ptr<IDispatch>& object, std::string_view name) {
   try {
-    return get(element, name).text();
+    const Value value = get(object, name);
+    return value.isNull() ? std::string() : value.scriptText();
   } catch (const platform::Error& e) {
     if (e.number != platform::kNotSupported) throw;
     return {};
@@ -49,14 +51,10 @@ bool isClassName(const std::string& name) {
   return platform::equalsNoCase(name, "class") || platform::equalsNoCase(name, "className");
 }
 
-// An attribute value can be any type; one without a text (a function, say) reads as "".
-std::string attributeText(const Value& value) {
-  try {
-    return value.text();
-  } catch (const platform::Error&) {
-    return {};
-  }
-}
+// The flags of the attribute members: names in any case; values as written, as text (no
+// absolute addresses, no defaults of unset properties).
+constexpr long kAnyCase = 0;
+constexpr long kAsWritten = 2;
 
 void normalizeBelow(Node parent) {
   Node text;
@@ -135,7 +133,7 @@ Document Node::asDocument() const {
 // Style
 
 std::string Style::get(const std::string& name) const {
-  return win32::get(self().object, name).text();
+  return optionalText(self().object, name);
 }
 void Style::set(const std::string& name, const std::string& value) {
   put(self().object, name, value);
@@ -177,30 +175,41 @@ std::optional<std::string> Element::getAttribute(const std::string& name) const 
     std::string css = style().cssText();
     return css.empty() ? std::nullopt : std::optional(std::move(css));
   }
-  const Value value = call(e, "getAttribute", {name});
-  if (!value.isNull()) return attributeText(value);
+  const Value value = call(e, "getAttribute", {name, kAsWritten});
+  if (!value.isNull()) return value.scriptText();
   if (!isClassName(name)) return std::nullopt;
   const char* other = platform::equalsNoCase(name, "class") ? "className" : "class";
-  const Value otherValue = call(e, "getAttribute", {other});
+  const Value otherValue = call(e, "getAttribute", {other, kAsWritten});
   if (otherValue.isNull()) return std::nullopt;
-  return attributeText(otherValue);
+  return otherValue.scriptText();
 }
 
 void Element::setAttribute(const std::string& name, const std::string& value) {
   if (isClassName(name)) return setClassName(value);
   if (platform::equalsNoCase(name, "style")) return style().set("cssText", value);
-  call(self().object, "setAttribute", {name, value});
+  call(self().object, "setAttribute", {name, value, kAnyCase});
 }
 
+// The class goes under both its names, as getAttribute finds it under both; the inline style
+// goes as a whole.
 bool Element::removeAttribute(const std::string& name) {
-  return call(self().object, "removeAttribute", {name}).flag();
+  const auto& e = self().object;
+  if (platform::equalsNoCase(name, "style")) {
+    Style css = style();
+    const bool had = !css.cssText().empty();
+    css.set("cssText", "");
+    return had;
+  }
+  if (!isClassName(name)) return call(e, "removeAttribute", {name, kAnyCase}).flag();
+  const bool asClass = call(e, "removeAttribute", {"class", kAnyCase}).flag();
+  return call(e, "removeAttribute", {"className", kAnyCase}).flag() || asClass;
 }
 
 std::vector<Attribute> Element::attributes() const {
   std::vector<Attribute> out;
   for (const auto& a : win32::itemsOf(get(self().object, "attributes").object()))
-    out.push_back({get(a, "nodeName").text(), attributeText(get(a, "nodeValue")),
-                   get(a, "specified").flag()});
+    out.push_back(
+        {get(a, "nodeName").text(), get(a, "nodeValue").scriptText(), get(a, "specified").flag()});
   return out;
 }
 
@@ -256,32 +265,32 @@ Style Element::style() const {
 }
 
 std::string Element::align() const {
-  return reflected(self().object, "align");
+  return optionalText(self().object, "align");
 }
 std::string Element::src() const {
-  return reflected(self().object, "src");
+  return optionalText(self().object, "src");
 }
 std::string Element::alt() const {
-  return reflected(self().object, "alt");
+  return optionalText(self().object, "alt");
 }
 std::string Element::href() const {
-  return reflected(self().object, "href");
+  return optionalText(self().object, "href");
 }
 std::string Element::value() const {
-  return reflected(self().object, "value");
+  return optionalText(self().object, "value");
 }
 std::string Element::type() const {
-  return reflected(self().object, "type");
+  return optionalText(self().object, "type");
 }
 std::string Element::content() const {
-  return reflected(self().object, "content");
+  return optionalText(self().object, "content");
 }
 // A cell's "50%" counts as 50, as a number read from its text does.
 long Element::width() const {
-  return std::strtol(reflected(self().object, "width").c_str(), nullptr, 10);
+  return std::strtol(optionalText(self().object, "width").c_str(), nullptr, 10);
 }
 long Element::height() const {
-  return std::strtol(reflected(self().object, "height").c_str(), nullptr, 10);
+  return std::strtol(optionalText(self().object, "height").c_str(), nullptr, 10);
 }
 std::string Element::readyState() const {
   return get(self().object, "readyState").text();

@@ -7,8 +7,38 @@ namespace html {
 
 // Window
 
+namespace {
+
+// The browser behind a window, which every wrapper of the window reaches; null when it does not
+// say.
+com::Ptr<IUnknown> browserOf(IDispatch& window) {
+  com::Ptr<IServiceProvider> services;
+  com::Ptr<IUnknown> browser;
+  if (FAILED(window.QueryInterface(IID_IServiceProvider, services.putVoid())) || !services ||
+      FAILED(services->QueryService(IID_IWebBrowserApp, IID_IWebBrowser2, browser.putVoid())))
+    return {};
+  return browser;
+}
+
+// Null when it cannot be read: another site's frame denies it.
+com::Ptr<IDispatch> documentOf(const com::Ptr<IDispatch>& window) {
+  try {
+    return get(window, "document").object();
+  } catch (const platform::Error&) {
+    return {};
+  }
+}
+
+}  // namespace
+
+// parentWindow, frames, top and parent may hand out different wrappers of one window: the same
+// browser behind both, or else the same document, makes them one. Never raises.
 bool identical(const WindowImpl& a, const WindowImpl& b) {
-  return a.object.is(b.object);
+  if (a.object.is(b.object)) return true;
+  const auto browser = browserOf(*a.object.get()), otherBrowser = browserOf(*b.object.get());
+  if (browser && otherBrowser) return browser.is(otherBrowser);
+  const auto document = documentOf(a.object), otherDocument = documentOf(b.object);
+  return document && otherDocument && document.is(otherDocument);
 }
 
 // A frame of another site answers access denied, which comes out as permission denied.

@@ -180,10 +180,30 @@ void checkDisconnect() {
   });
 }
 
+// The browser's failures come out as the run-time's numbers, as they do through late binding.
+void checkFailures() {
+  const struct {
+    const char* what;
+    HRESULT failure;
+    std::int32_t number;
+  } rows[] = {
+      {"a document denied", E_ACCESSDENIED, platform::kPermissionDenied},
+      {"a document the browser lacks", DISP_E_MEMBERNOTFOUND, platform::kNotSupported},
+      {"a document failing otherwise", E_FAIL, E_FAIL},
+  };
+  for (const auto& row : rows) {
+    const auto unknown = com::Ptr<IUnknown>::adopt(
+        static_cast<IUnknown*>(NewFakeBrowser(nullptr, nullptr, row.failure)));
+    expectRaise(row.number, row.what,
+                [&] { browser::WebBrowser::FromUnknown(unknown).Document(); });
+  }
+}
+
 }  // namespace
 
 void runBrowserEventChecks() {
-  runEach({{"events", checkEvents}, {"disconnecting", checkDisconnect}});
+  runEach(
+      {{"events", checkEvents}, {"disconnecting", checkDisconnect}, {"failures", checkFailures}});
 }
 
 }  // namespace smoke

@@ -70,20 +70,34 @@ std::optional<platform::Error> expectRaise(std::int32_t number, const std::strin
 
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
 // asks of its browser; given events (an IUnknown), it answers IConnectionPointContainer
-// through that object.
-void* NewFakeBrowser(HWND window, void* events = nullptr);
+// through that object. Its Document fails with documentFailure.
+void* NewFakeBrowser(HWND window, void* events = nullptr, HRESULT documentFailure = E_NOTIMPL);
 
 // One call through IDispatch::Invoke as the browser and the page make it: arguments added
 // first to last and passed last to first, references pointing at what the call holds.
 class Call {
  public:
   VARIANT_BOOL cancel = VARIANT_FALSE;
+  win32::Value result;  // of the last fire
 
   Call& object(IDispatch* p) { return add(win32::Value(com::Ptr<IDispatch>(p)), false); }
+  // An object behind a reference of its own type.
+  Call& objectReference(IDispatch** p) {
+    win32::Value arg;
+    arg.get()->vt = VT_BYREF | VT_DISPATCH;
+    arg.get()->ppdispVal = p;
+    return add(std::move(arg), false);
+  }
   Call& flag(bool value) { return add(win32::Value::flag(value), false); }
   Call& text(const std::string& utf8) { return add(win32::Value(utf8), true); }
   Call& number(long n) { return add(win32::Value(n), true); }
   Call& empty() { return add(win32::Value(), true); }
+  // A named argument (DISPID_THIS...), which goes before every positional one.
+  Call& named(DISPID name, IDispatch* p) {
+    names_.push_back(name);
+    named_.insert(named_.begin(), *held_.emplace_back(com::Ptr<IDispatch>(p)).get());
+    return *this;
+  }
   // Post data comes behind a second reference; a navigation without it has Empty there.
   Call& postData(const std::string& bytes) {
     win32::Value data;
@@ -103,8 +117,12 @@ class Call {
     return add(std::move(arg), false);
   }
   HRESULT fire(IDispatch* sink, DISPID id) {
-    DISPPARAMS params{args_.data(), nullptr, static_cast<UINT>(args_.size()), 0};
-    win32::Value result;
+    std::vector<VARIANT> args = named_;
+    args.insert(args.end(), args_.begin(), args_.end());
+    std::vector<DISPID> names(names_.rbegin(), names_.rend());
+    DISPPARAMS params{args.data(), names.data(), static_cast<UINT>(args.size()),
+                      static_cast<UINT>(names.size())};
+    VariantClear(result.get());
     return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(),
                         nullptr, nullptr);
   }
@@ -124,12 +142,15 @@ class Call {
 
   std::deque<win32::Value> held_;  // stable addresses for the references
   std::vector<VARIANT> args_;
+  std::vector<VARIANT> named_;
+  std::vector<DISPID> names_;
 };
 
 // The groups, each run in a process of its own.
 void runPortChecks();
 void runHttpChecks();
 void runHtmlChecks();
+void runHtmlEventChecks();
 void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();

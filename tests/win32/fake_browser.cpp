@@ -15,6 +15,7 @@ struct FakeBrowser {
   LONG refs;
   HWND window;
   IUnknown* events;
+  HRESULT documentFailure;
 };
 
 FakeBrowser* self(IWebBrowser2* object) {
@@ -62,6 +63,11 @@ HRESULT STDMETHODCALLTYPE hwndOf(IWebBrowser2* object, SHANDLE_PTR* out) {
   return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE document(IWebBrowser2* object, IDispatch** out) {
+  *out = nullptr;
+  return self(object)->documentFailure;
+}
+
 HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
   *out = SysAllocString(L"about:blank");
   return *out ? S_OK : E_OUTOFMEMORY;
@@ -72,8 +78,9 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 // Declared in check.h, which this file cannot include: it is written against the C layout.
 namespace smoke {
 
-void* NewFakeBrowser(HWND window, void* events) {
-  auto* browser = new FakeBrowser{{}, {}, 1, window, static_cast<IUnknown*>(events)};
+void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure) {
+  auto* browser =
+      new FakeBrowser{{}, {}, 1, window, static_cast<IUnknown*>(events), documentFailure};
   auto** slots = reinterpret_cast<void**>(&browser->table);
   for (size_t i = 0; i < sizeof browser->table / sizeof(void*); ++i)
     slots[i] = reinterpret_cast<void*>(&notImplemented);
@@ -83,6 +90,7 @@ void* NewFakeBrowser(HWND window, void* events) {
   browser->table.get_Application = application;
   browser->table.get_HWND = hwndOf;
   browser->table.get_LocationURL = location;
+  browser->table.get_Document = document;
   browser->object.lpVtbl = &browser->table;
   if (browser->events) IUnknown_AddRef(browser->events);
   return &browser->object;

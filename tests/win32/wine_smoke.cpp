@@ -53,9 +53,13 @@ LONG WINAPI reportCrash(EXCEPTION_POINTERS* e) {
 }
 
 const Check kGroups[] = {
-    {"ports", runPortChecks},       {"http", runHttpChecks},
-    {"html", runHtmlChecks},        {"browser-events", runBrowserEventChecks},
-    {"controls", runControlChecks}, {"band", runBandChecks},
+    {"ports", runPortChecks},
+    {"http", runHttpChecks},
+    {"html", runHtmlChecks},
+    {"html-events", runHtmlEventChecks},
+    {"browser-events", runBrowserEventChecks},
+    {"controls", runControlChecks},
+    {"band", runBandChecks},
 };
 
 }  // namespace
