@@ -151,6 +151,7 @@ void runPortChecks();
 void runHttpChecks();
 void runHtmlChecks();
 void runHtmlEventChecks();
+void runObjectModelChecks();
 void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();

@@ -57,6 +57,7 @@ const Check kGroups[] = {
     {"http", runHttpChecks},
     {"html", runHtmlChecks},
     {"html-events", runHtmlEventChecks},
+    {"objectmodel", runObjectModelChecks},
     {"browser-events", runBrowserEventChecks},
     {"controls", runControlChecks},
     {"band", runBandChecks},

@@ -1,0 +1,52 @@
+// The shared object-model rows against the adapter: each row's engine answers scripted on an
+// object, read through the port as on the headless platform.
+#include "../objectmodel/rows.h"
+#include "check.h"
+#include "scripted.h"
+
+namespace smoke {
+namespace {
+
+win32::Value valueOf(const objectmodel::Raw& raw) {
+  using Kind = objectmodel::Raw::Kind;
+  switch (raw.kind) {
+    case Kind::Text:
+      return win32::Value(raw.text);
+    case Kind::Flag:
+      return win32::Value::flag(raw.number != 0);
+    case Kind::Integer:
+      return win32::Value(static_cast<long>(raw.number));
+    case Kind::Real:
+      return real(raw.number);
+    case Kind::Null:
+    case Kind::Failure:
+      break;
+  }
+  return typed(VT_NULL);
+}
+
+com::Ptr<ScriptedObject> engineOf(const objectmodel::Row& row) {
+  auto object = ScriptedObject::make();
+  for (const auto& [member, raw] : row.members) {
+    if (raw.kind == objectmodel::Raw::Kind::Failure)
+      object->fail(member, raw.hresult);
+    else
+      object->answer(member, valueOf(raw));
+  }
+  for (const auto& [name, raw] : row.attributes) object->attribute(name, valueOf(raw));
+  if (row.engineType) object->typeNamed(row.engineType);
+  return object;
+}
+
+}  // namespace
+
+void runObjectModelChecks() {
+  for (const objectmodel::Row& row : objectmodel::rows()) {
+    auto engine = engineOf(row);
+    html::Element element = engine->as<html::Element>();
+    const std::string answer = objectmodel::outcome([&] { return row.probe(element); });
+    expect(answer == row.expected, std::string(row.behaviour) + ": \"" + answer + "\"");
+  }
+}
+
+}  // namespace smoke
