@@ -15,7 +15,7 @@ void checkSiting(const com::Ptr<IUnknown>& band) {
   HWND frame = CreateWindowExW(0, L"STATIC", L"Folverra smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                                0, 800, 200, nullptr, nullptr, nullptr, nullptr);
   if (!expect(frame != nullptr, "cannot create the browser's frame window")) return;
-  const auto browser = com::Ptr<IUnknown>::adopt(static_cast<IUnknown*>(NewFakeBrowser(frame)));
+  const auto browser = fakeBrowser(frame);
   const auto withSite = band.query<IObjectWithSite>(IID_IObjectWithSite);
   platform::check(withSite->SetSite(BandSite::Create(frame, browser).get()));
   HWND window = nullptr;

@@ -1,60 +1,19 @@
 // The browser-events adapter against a fake browser that calls the advised sink as the browser
 // does: by dispatch id, arguments last to first, most of them by reference.
-#include <olectl.h>
+#include <tuple>
 
 #include "check.h"
 #include "platform/browser.h"
+#include "scripted.h"
 
 namespace smoke {
 namespace {
 
-constexpr DWORD kCookie = 0x5EED;
 constexpr DISPID kBeforeNavigate2 = 250, kNavigateComplete2 = 252, kOnToolBar = 255,
                  kOnMenuBar = 256, kDocumentComplete = 259, kWindowClosing = 263,
                  kNavigateError = 271;
 constexpr long kResourceNotFound = static_cast<long>(0x800C0005);
 const std::string kUrl = "http://example.test/caf\xC3\xA9?q=1";
-
-// The browser's connection point for its events, keeping the one sink advised.
-class FakeEvents : public com::Object<IConnectionPointContainer, IConnectionPoint> {
- public:
-  com::Ptr<IDispatch> sink;
-  std::vector<DWORD> unadvised;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    return com::answer(
-        riid, ppv,
-        {{IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
-         {IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
-  }
-  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
-    *point = nullptr;
-    if (!IsEqualIID(riid, DIID_DWebBrowserEvents2)) return CONNECT_E_NOCONNECTION;
-    return QueryInterface(IID_IConnectionPoint, reinterpret_cast<void**>(point));
-  }
-  HRESULT STDMETHODCALLTYPE Advise(IUnknown* client, DWORD* cookie) override {
-    if (sink) return CONNECT_E_ADVISELIMIT;
-    if (FAILED(client->QueryInterface(DIID_DWebBrowserEvents2, sink.putVoid())))
-      return CONNECT_E_CANNOTCONNECT;
-    *cookie = kCookie;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-    unadvised.push_back(cookie);
-    if (!sink || cookie != kCookie) return CONNECT_E_NOCONNECTION;
-    sink.reset();
-    return S_OK;
-  }
-  // Nothing the adapter asks for.
-  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
-};
 
 // Writes down the last event it heard, its arguments after '|', then "|cancel" when cancel
 // came in set and "|elsewhere" when pDisp is not its browser; answers cancel as told, raises
@@ -97,29 +56,25 @@ struct Recorder : browser::Events {
   }
 };
 
-// A fake browser answering its events through a new FakeEvents, with a Recorder connected.
+// A fake browser answering its events through a scripted connection point, with a Recorder
+// connected.
 struct Fixture {
-  com::Ptr<FakeEvents> events = com::Ptr<FakeEvents>::adopt(new FakeEvents());
-  com::Ptr<IUnknown> unknown = com::Ptr<IUnknown>::adopt(static_cast<IUnknown*>(
-      NewFakeBrowser(nullptr, static_cast<IConnectionPointContainer*>(events.get()))));
+  Scripted events = ScriptedObject::make();
+  com::Ptr<IUnknown> unknown = fakeBrowser(
+      nullptr, static_cast<IConnectionPointContainer*>(&events->events(DIID_DWebBrowserEvents2)));
   IDispatch* dispatch = unknown.query<IDispatch>(IID_IDispatch).get();  // kept by unknown
   Recorder recorder{browser::WebBrowser::FromUnknown(unknown)};
   platform::Connection connection = recorder.browser.connect(recorder);
 };
 
 // Each row fires one event at the advised sink. Whatever the sink raises stays on our side of
-// Invoke, and the sink hears the next row's event.
+// Invoke, and the sink hears the next row's event. The event, its arguments, what the sink hears,
+// whether it cancels and whether it raises.
 void checkEvents() {
   Fixture f;
   const auto pageEvent = [&](Call& c) { c.object(f.dispatch).text(kUrl); };
-  const struct {
-    const char* what;
-    DISPID id;
-    std::function<void(Call&)> args;
-    std::string heard;
-    bool answer;
-    bool raises;
-  } rows[] = {
+  using Row = std::tuple<const char*, DISPID, std::function<void(Call&)>, std::string, bool, bool>;
+  const Row rows[] = {
       {"a form post", kBeforeNavigate2,
        [&](Call& c) {
          c.object(f.dispatch).text(kUrl).number(0x40).text("main").postData("a=1&b=2");
@@ -147,55 +102,48 @@ void checkEvents() {
        false},
       {"OnMenuBar, not taken", kOnMenuBar, [](Call& c) { c.flag(true); }, "", false, false},
   };
-  for (const auto& row : rows) {
-    const std::string what = std::string(row.what) + ": ";
+  for (const auto& [what, id, args, heard, answer, raises] : rows) {
     f.recorder.heard.clear();
-    f.recorder.answer = row.answer;
-    f.recorder.raise = row.raises;
+    f.recorder.answer = answer;
+    f.recorder.raise = raises;
     Call call;
-    row.args(call);
+    args(call);
     const BoundaryCatches caught;
-    expect(call.fire(f.events->sink.get(), row.id) == S_OK, what + "Invoke failed");
-    expect(f.recorder.heard == row.heard, what + "heard \"" + f.recorder.heard + "\"");
-    expect(call.cancel == (row.answer ? VARIANT_TRUE : VARIANT_FALSE),
-           what + "cancel came back " + std::to_string(call.cancel));
-    expect(caught.count == (row.raises ? 1 : 0),
-           what + "caught " + std::to_string(caught.count) + " times at the boundary");
+    const HRESULT hr = f.events->fire(id, call);
+    expect(hr == S_OK && f.recorder.heard == heard &&
+               call.cancel == (answer ? VARIANT_TRUE : VARIANT_FALSE) &&
+               caught.count == (raises ? 1 : 0),
+           std::string(what) + ": Invoke answered " + std::to_string(hr) + ", heard \"" +
+               f.recorder.heard + "\", cancel came back " + std::to_string(call.cancel) +
+               ", caught " + std::to_string(caught.count) + " times at the boundary");
   }
 }
 
 void checkDisconnect() {
   Fixture f;
-  const com::Ptr<IDispatch> held = f.events->sink;
+  const com::Ptr<IDispatch> held = f.events->sinks.at(1);
   f.connection.disconnect();
-  expect(f.events->unadvised == std::vector<DWORD>{kCookie},
+  expect(f.events->sinks.empty() && f.events->unadvised.size() == 1,
          "disconnecting did not unadvise once with the cookie advised");
   expect(Call().object(f.dispatch).text(kUrl).fire(held.get(), kNavigateComplete2) == S_OK &&
              f.recorder.heard.empty(),
          "an event the browser sends after unadvising was heard");
   expectRaise(kAnyFailure, "connecting to a browser without events", [] {
     Recorder r;
-    const auto plain = com::Ptr<IUnknown>::adopt(static_cast<IUnknown*>(NewFakeBrowser(nullptr)));
-    browser::WebBrowser::FromUnknown(plain).connect(r);
+    browser::WebBrowser::FromUnknown(fakeBrowser()).connect(r);
   });
 }
 
 // The browser's failures come out as the run-time's numbers, as they do through late binding.
 void checkFailures() {
-  const struct {
-    const char* what;
-    HRESULT failure;
-    std::int32_t number;
-  } rows[] = {
+  const std::tuple<const char*, HRESULT, std::int32_t> rows[] = {
       {"a document denied", E_ACCESSDENIED, platform::kPermissionDenied},
       {"a document the browser lacks", DISP_E_MEMBERNOTFOUND, platform::kNotSupported},
       {"a document failing otherwise", E_FAIL, E_FAIL},
   };
-  for (const auto& row : rows) {
-    const auto unknown = com::Ptr<IUnknown>::adopt(
-        static_cast<IUnknown*>(NewFakeBrowser(nullptr, nullptr, row.failure)));
-    expectRaise(row.number, row.what,
-                [&] { browser::WebBrowser::FromUnknown(unknown).Document(); });
+  for (const auto& [what, failure, number] : rows) {
+    const auto unknown = fakeBrowser(nullptr, nullptr, failure);
+    expectRaise(number, what, [&] { browser::WebBrowser::FromUnknown(unknown).Document(); });
   }
 }
 

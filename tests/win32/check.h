@@ -69,9 +69,22 @@ std::optional<platform::Error> expectRaise(std::int32_t number, const std::strin
 }
 
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
-// asks of its browser; given events (an IUnknown), it answers IConnectionPointContainer
-// through that object. Its Document fails with documentFailure.
-void* NewFakeBrowser(HWND window, void* events = nullptr, HRESULT documentFailure = E_NOTIMPL);
+// asks of its browser; given events, it answers IConnectionPointContainer through that object.
+// Its Document fails with documentFailure.
+void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure);
+inline com::Ptr<IUnknown> fakeBrowser(HWND window = nullptr, IUnknown* events = nullptr,
+                                      HRESULT documentFailure = E_NOTIMPL) {
+  return com::Ptr<IUnknown>::adopt(
+      static_cast<IUnknown*>(NewFakeBrowser(window, events, documentFailure)));
+}
+
+// A reference to a value of that type.
+inline win32::Value pointing(VARTYPE type, void* to) {
+  win32::Value ref;
+  ref.get()->vt = VT_BYREF | type;
+  ref.get()->byref = to;
+  return ref;
+}
 
 // One call through IDispatch::Invoke as the browser and the page make it: arguments added
 // first to last and passed last to first, references pointing at what the call holds.
@@ -82,11 +95,9 @@ class Call {
 
   Call& object(IDispatch* p) { return add(win32::Value(com::Ptr<IDispatch>(p)), false); }
   // An object behind a reference of its own type.
-  Call& objectReference(IDispatch** p) {
-    win32::Value arg;
-    arg.get()->vt = VT_BYREF | VT_DISPATCH;
-    arg.get()->ppdispVal = p;
-    return add(std::move(arg), false);
+  Call& objectReference(IDispatch* p) {
+    VARIANT* object = held_.emplace_back(com::Ptr<IDispatch>(p)).get();
+    return add(pointing(VT_DISPATCH, &object->pdispVal), false);
   }
   Call& flag(bool value) { return add(win32::Value::flag(value), false); }
   Call& text(const std::string& utf8) { return add(win32::Value(utf8), true); }
@@ -106,15 +117,12 @@ class Call {
       data.get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
       std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data.get()->parray->pvData));
     }
-    return add(reference(held_.emplace_back(std::move(data)).get()), true);
+    return add(pointing(VT_VARIANT, held_.emplace_back(std::move(data)).get()), true);
   }
   // Cancel by reference, as the browser asks for it.
   Call& cancelling(bool initial) {
     cancel = initial ? VARIANT_TRUE : VARIANT_FALSE;
-    win32::Value arg;
-    arg.get()->vt = VT_BYREF | VT_BOOL;
-    arg.get()->pboolVal = &cancel;
-    return add(std::move(arg), false);
+    return add(pointing(VT_BOOL, &cancel), false);
   }
   HRESULT fire(IDispatch* sink, DISPID id) {
     std::vector<VARIANT> args = named_;
@@ -128,15 +136,9 @@ class Call {
   }
 
  private:
-  static win32::Value reference(VARIANT* to) {
-    win32::Value ref;
-    ref.get()->vt = VT_BYREF | VT_VARIANT;
-    ref.get()->pvarVal = to;
-    return ref;
-  }
   Call& add(win32::Value value, bool byReference) {
     VARIANT* held = held_.emplace_back(std::move(value)).get();
-    args_.insert(args_.begin(), byReference ? *reference(held).get() : *held);
+    args_.insert(args_.begin(), byReference ? *pointing(VT_VARIANT, held).get() : *held);
     return *this;
   }
 

@@ -9,30 +9,17 @@ namespace {
 
 win32::Value valueOf(const objectmodel::Raw& raw) {
   using Kind = objectmodel::Raw::Kind;
-  switch (raw.kind) {
-    case Kind::Text:
-      return win32::Value(raw.text);
-    case Kind::Flag:
-      return win32::Value::flag(raw.number != 0);
-    case Kind::Integer:
-      return win32::Value(static_cast<long>(raw.number));
-    case Kind::Real:
-      return real(raw.number);
-    case Kind::Null:
-    case Kind::Failure:
-      break;
-  }
-  return typed(VT_NULL);
+  if (raw.kind == Kind::Text) return win32::Value(raw.text);
+  if (raw.kind == Kind::Flag) return win32::Value::flag(raw.number != 0);
+  if (raw.kind == Kind::Integer) return win32::Value(static_cast<long>(raw.number));
+  return raw.kind == Kind::Real ? real(raw.number) : typed(VT_NULL);
 }
 
-com::Ptr<ScriptedObject> engineOf(const objectmodel::Row& row) {
+Scripted engineOf(const objectmodel::Row& row) {
   auto object = ScriptedObject::make();
-  for (const auto& [member, raw] : row.members) {
-    if (raw.kind == objectmodel::Raw::Kind::Failure)
-      object->fail(member, raw.hresult);
-    else
-      object->answer(member, valueOf(raw));
-  }
+  for (const auto& [member, raw] : row.members)
+    raw.kind == objectmodel::Raw::Kind::Failure ? object->fail(member, raw.hresult)
+                                                : object->answer(member, valueOf(raw));
   for (const auto& [name, raw] : row.attributes) object->attribute(name, valueOf(raw));
   if (row.engineType) object->typeNamed(row.engineType);
   return object;
