@@ -4,6 +4,7 @@
 #include <fstream>
 #include <list>
 #include <optional>
+#include <tuple>
 
 #include "band/Configuration.h"
 #include "band/mdlCommon.h"
@@ -151,19 +152,16 @@ TEST_F(BandFixture, BrowserPaneIsTheTopWindowsChildUnderThePageFoundOnceUncovere
     headless::BrowserWindow browser;
     ASSERT_EQ(browser.AddBand(kToolBarProgId), S_OK);
     ui::MoveWindow(browser.topWindow(), 200, 120, 1024, 768, TRUE);
-    const struct {
-      const char* over;  // the page
-      DWORD style;
-      HWND pane;
-    } cases[] = {
+    // What is over the page, and the pane found then.
+    const std::tuple<const char*, DWORD, HWND> cases[] = {
         {"a window in front", WS_VISIBLE, nullptr},
         {"a hidden window, looked through", 0, browser.paneWindow()},
         {"a window in front, once the pane is found", WS_VISIBLE, browser.paneWindow()},
     };
-    for (const auto& c : cases) {
-      HWND cover = ui::CreateWindowEx(0, "CommonTestCover", "", WS_POPUP | c.style, 0, 0, 2000,
-                                      2000, nullptr);
-      EXPECT_EQ(GetBrowserPaneWindow(), c.pane) << c.over;
+    for (const auto& [over, style, pane] : cases) {
+      HWND cover =
+          ui::CreateWindowEx(0, "CommonTestCover", "", WS_POPUP | style, 0, 0, 2000, 2000, nullptr);
+      EXPECT_EQ(GetBrowserPaneWindow(), pane) << over;
       ui::DestroyWindow(cover);
     }
   });
@@ -174,25 +172,23 @@ TEST(FindIEServerProcTest, TheFirstPageWindowMetWins) {
   constexpr const char* kView = "Shell DocObject View";
   ui::RegisterWindowClass(kPage, &quietProc);
   ui::RegisterWindowClass(kView, &quietProc);
-  const struct {
-    const char* name;
-    std::vector<std::pair<const char*, int>> tree;  // class and parent's index (-1: the root)
-    int expected;                                   // -1: none found
-  } cases[] = {
+  // The windows below the root, each a class and its parent's index (-1: the root), and the one
+  // found (-1: none).
+  const std::tuple<const char*, std::vector<std::pair<const char*, int>>, int> cases[] = {
       {"no page window", {{kView, -1}}, -1},
       {"deep in the tree", {{kView, -1}, {kView, 0}, {kView, 1}, {kPage, 2}}, 3},
       {"a page window inside another", {{kPage, -1}, {kPage, 0}}, 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, tree, expected] : cases) {
+    SCOPED_TRACE(name);
     onFreshThread([&] {
       HWND root = ui::CreateWindowEx(0, kView, "", 0, 0, 0, 10, 10, nullptr);
       std::vector<HWND> made;
-      for (const auto& [cls, parent] : c.tree)
+      for (const auto& [cls, parent] : tree)
         made.push_back(ui::CreateWindowEx(0, cls, "", WS_CHILD, 0, 0, 10, 10,
                                           parent < 0 ? root : made[parent]));
       ui::EnumChildWindows(root, &FindIEServerProc, 0);
-      EXPECT_EQ(g_hWndIEServer(), c.expected < 0 ? nullptr : made[c.expected]);
+      EXPECT_EQ(g_hWndIEServer(), expected < 0 ? nullptr : made[expected]);
       ui::DestroyWindow(root);
     });
   }

@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "band/Reporter.h"
 #include "band/mdlCommon.h"
@@ -82,26 +83,22 @@ TEST(ErrorLog, ReportsAppendTwelveFieldsInOrderStampedWithTheLocalTimeAndTextUnc
 }
 
 TEST(ErrorLog, UnreadableLogIsMovedAsideAndAFreshLogHoldsTheReport) {
-  const struct {
-    const char* name;
-    std::string content;
-    bool keptAside;
-  } cases[] = {
+  const std::tuple<const char*, std::string, bool> cases[] = {
       {"not xml", "this is not <xml", true},
       {"truncated", "<errors><error><major>3</major>", true},
       {"two roots", "<errors/><errors/>", true},
       {"empty file", "", false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, content, keptAside] : cases) {
+    SCOPED_TRACE(name);
     ModuleFolder dir;
-    std::ofstream(dir.log()) << c.content;
+    std::ofstream(dir.log()) << content;
     report("after corruption");
     const auto log = readLog(dir.log());
     ASSERT_TRUE(log.wellFormed);
     ASSERT_EQ(log.records.size(), 1u);
     EXPECT_EQ(log.records[0].at("description"), "after corruption");
-    EXPECT_EQ(asides(dir), c.keptAside ? std::vector{c.content} : std::vector<std::string>{});
+    EXPECT_EQ(asides(dir), keptAside ? std::vector{content} : std::vector<std::string>{});
   }
 }
 
@@ -144,23 +141,19 @@ TEST(ErrorLog, ConcurrentThreadsAndProcessesLoseNoReport) {
 TEST(TraceSink, WritesObjectAndMessageLinesOnlyToTheFileTheVariableNames) {
   ModuleFolder dir;
   const auto file = dir.path() / "trace.txt";
-  const struct {
-    const char* name;
-    std::optional<std::string> value;
-    std::string appended;
-  } cases[] = {
+  const std::tuple<const char*, std::optional<std::string>, std::string> cases[] = {
       {"unset", std::nullopt, ""},
       {"naming a file", file.string(), "Tester: Entering Clip()\nFolverra.Tester: 3 - 4\n"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, value, appended] : cases) {
+    SCOPED_TRACE(name);
     std::ofstream(file) << "kept\n";
     {
-      ScopedEnv trace("FOLVERRA_TRACE", c.value);
+      ScopedEnv trace("FOLVERRA_TRACE", value);
       Reporter(kProjectName, "Tester").Trace("Entering Clip()");
       Reporter(kProjectName, "Tester", Reporter::TraceName::Qualified).Trace("3 - 4");
     }
-    EXPECT_EQ(contentOf(file), "kept\n" + c.appended);
+    EXPECT_EQ(contentOf(file), "kept\n" + appended);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "nothing written beside it";
   }

@@ -103,11 +103,7 @@ TEST_F(ToolBarTest, GetBandInfoWritesOnlyWhatTheMaskAsksFor) {
 }
 
 TEST_F(ToolBarTest, PageScriptFindsSetToolbarByNameAndItShowsTheBarOnlyFromWindowsMeAnd2000On) {
-  const struct {
-    const char* system;
-    DWORD platform, major, minor;
-    bool shell5;
-  } cases[] = {
+  const std::tuple<const char*, DWORD, DWORD, DWORD, bool> cases[] = {
       {"Windows 98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, false},
       {"Windows Me", VER_PLATFORM_WIN32_WINDOWS, 4, 90, true},
       {"Windows NT 4", VER_PLATFORM_WIN32_NT, 4, 0, false},
@@ -118,18 +114,18 @@ TEST_F(ToolBarTest, PageScriptFindsSetToolbarByNameAndItShowsTheBarOnlyFromWindo
   ASSERT_EQ(siteOf(band)->SetSite(window->site().get()), S_OK);
   auto script = band.query<IDispatch>(IID_IDispatch);
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.system);
-    headless::SetOSVersion(c.platform, c.major, c.minor);
+  for (const auto& [system, family, major, minor, shell5] : cases) {
+    SCOPED_TRACE(system);
+    headless::SetOSVersion(family, major, minor);
     window->browserBarCalls.clear();
     VARIANT result{};
     EXPECT_EQ(script->Invoke(kDispIdSetToolbar, IID_IUnknown, 0, DISPATCH_METHOD, &none, &result,
                              nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result.vt, VT_BOOL);
-    EXPECT_EQ(result.boolVal, c.shell5 ? VARIANT_TRUE : VARIANT_FALSE);
-    ASSERT_EQ(window->browserBarCalls.size(), c.shell5 ? 1u : 0u);
-    if (!c.shell5) continue;
+    EXPECT_EQ(result.boolVal, shell5 ? VARIANT_TRUE : VARIANT_FALSE);
+    ASSERT_EQ(window->browserBarCalls.size(), shell5 ? 1u : 0u);
+    if (!shell5) continue;
     EXPECT_EQ(window->browserBarCalls[0].clsid, kToolBarClsidText);
     EXPECT_TRUE(window->browserBarCalls[0].show);
   }
@@ -193,25 +189,21 @@ TEST_F(ToolBarTest, TheServerStaysLoadedWhileABandLivesOrALockHolds) {
 }
 
 TEST_F(ToolBarTest, ASiteWithoutTheBrowserOrAWindowIsLoggedAndTheStepsBeforeStayDone) {
-  const struct {
-    const char* name;
-    bool browser, window;
-    const char* reported;
-  } cases[] = {
+  const std::tuple<const char*, bool, bool, const char*> cases[] = {
       {"no browser service", false, true,
        "mdlToolband FindIESite() -2147467262; mdlToolband Set ToolbandSite() 91"},
       {"no window", true, false,
        "mdlToolband GetToolbandSiteWindow() -2147467262; mdlToolband CreateBandWindow() 91"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto site = BandSite::Create(c.window ? window->bandSiteWindow() : nullptr,
-                                       c.browser ? window->browserObject() : nullptr);
+  for (const auto& [name, hasBrowser, hasWindow, expected] : cases) {
+    SCOPED_TRACE(name);
+    const auto site = BandSite::Create(hasWindow ? window->bandSiteWindow() : nullptr,
+                                       hasBrowser ? window->browserObject() : nullptr);
     auto band = createBand();
     EXPECT_EQ(siteOf(band)->SetSite(site.get()), S_OK);
-    EXPECT_EQ(reported(), c.reported);
-    EXPECT_EQ(ToolbandBrowser().isNothing(), !c.browser);
-    EXPECT_EQ(bool(ui::IsWindow(ToolbandHWND())), c.browser) << "built once the browser is found";
+    EXPECT_EQ(reported(), expected);
+    EXPECT_EQ(ToolbandBrowser().isNothing(), !hasBrowser);
+    EXPECT_EQ(bool(ui::IsWindow(ToolbandHWND())), hasBrowser) << "built once the browser is found";
     EXPECT_EQ(ui::GetParent(ToolbandHWND()), nullptr) << "but left unparented";
     siteOf(band)->SetSite(nullptr);
     std::filesystem::remove(dir.log());
@@ -219,24 +211,20 @@ TEST_F(ToolBarTest, ASiteWithoutTheBrowserOrAWindowIsLoggedAndTheStepsBeforeStay
 }
 
 TEST_F(ToolBarTest, OnlyTheFourWatchedMessagesWithCommand1019MarkTheSite) {
-  const struct {
-    UINT msg;
-    WPARAM wParam;
-    bool marks;
-  } cases[] = {
+  const std::tuple<UINT, WPARAM, bool> cases[] = {
       {WM_COMMAND, 1019, true},    {WM_ACTIVATE, 1019, true}, {WM_KILLFOCUS, 1019, true},
       {WM_NCACTIVATE, 1019, true}, {WM_COMMAND, 1018, false}, {WM_COMMAND, 0x10003FB, false},
       {WM_USER, 1019, false},      {WM_SIZE, 1019, false},    {WM_TIMER, 1019, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "msg " << c.msg << " wParam " << c.wParam);
+  for (const auto& [msg, wParam, marks] : cases) {
+    SCOPED_TRACE(testing::Message() << "msg " << msg << " wParam " << wParam);
     // The mark is never cleared, so each case runs on a browser thread of its own.
     onFreshThread([&] {
       headless::BrowserWindow own;
       ASSERT_EQ(own.AddBand(kToolBarProgId), S_OK);
       EXPECT_EQ(g_bSiteCommandSeen(), 0);
-      ui::SendMessage(own.bandSiteWindow(), c.msg, c.wParam, 42);
-      EXPECT_EQ(g_bSiteCommandSeen(), c.marks ? -1 : 0);
+      ui::SendMessage(own.bandSiteWindow(), msg, wParam, 42);
+      EXPECT_EQ(g_bSiteCommandSeen(), marks ? -1 : 0);
       own.RemoveBand();
     });
   }

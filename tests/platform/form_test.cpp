@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "headless/menu.h"
@@ -63,12 +64,7 @@ class Board : public ui::Form {
 TEST(FormControls, MouseGoesToTheTopmostShownControlAndClickNeedsALeftPressAndReleaseOnIt) {
   const auto at = [](long x, long y) { return static_cast<LPARAM>((y << 16) | x); };
   // A press at one point, the matching release at another.
-  const struct {
-    const char* name;
-    UINT press;
-    LPARAM pressAt, releaseAt;
-    const char* seen;
-  } cases[] = {
+  const std::tuple<const char*, UINT, LPARAM, LPARAM, const char*> cases[] = {
       {"left click on the button inside the box, let go under a hidden picture", WM_LBUTTONDOWN,
        at(20, 20), at(30, 30), "button down1 5,5; button up1; button click; "},
       {"right button: no click", WM_RBUTTONDOWN, at(60, 20), at(60, 20),
@@ -77,12 +73,12 @@ TEST(FormControls, MouseGoesToTheTopmostShownControlAndClickNeedsALeftPressAndRe
        "button down1 5,5; box up1; "},
       {"outside every control", WM_LBUTTONDOWN, at(5, 5), at(200, 5), ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, press, pressAt, releaseAt, seen] : cases) {
+    SCOPED_TRACE(name);
     Board& board = ui::Instance<Board>::get();
-    ui::SendMessage(board.hWnd(), c.press, 0, c.pressAt);
-    ui::SendMessage(board.hWnd(), c.press + 1, 0, c.releaseAt);  // WM_xBUTTONUP
-    EXPECT_EQ(board.seen, c.seen);
+    ui::SendMessage(board.hWnd(), press, 0, pressAt);
+    ui::SendMessage(board.hWnd(), press + 1, 0, releaseAt);  // WM_xBUTTONUP
+    EXPECT_EQ(board.seen, seen);
     ui::Instance<Board>::Unload();
   }
 

@@ -22,11 +22,7 @@ auto fields(const Error& e) {
 TEST(Guard, WhatIsThrownReachesTheReporterAsItsErrorAndNothingEscapesAReporterThatThrows) {
   constexpr std::uint32_t kLast = 1234;  // the last system error when the failure is caught
   const std::string run = platform::kRuntimeSource;
-  const struct {
-    const char* name;
-    std::function<void()> raise;
-    Error expected;
-  } cases[] = {
+  const std::tuple<const char*, std::function<void()>, Error> cases[] = {
       {"out of memory is error 7", [] { throw std::bad_alloc(); },
        Error(7, run, "Out of memory", kLast)},
       {"an allocation refused for its size is out of memory too",
@@ -39,28 +35,28 @@ TEST(Guard, WhatIsThrownReachesTheReporterAsItsErrorAndNothingEscapesAReporterTh
        Error(70, "Page", "Denied", 5)},
   };
   const std::uint32_t previous = sys::GetLastError();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, raise, expected] : cases) {
+    SCOPED_TRACE(name);
     sys::SetLastError(kLast);
     std::vector<Error> errors;
     const auto report = [&](std::string_view routine, const Error& error) {
       EXPECT_EQ(routine, "Clip()");
       errors.push_back(error);
     };
-    EXPECT_FALSE(platform::guarded("Clip()", report, c.raise));
+    EXPECT_FALSE(platform::guarded("Clip()", report, raise));
     EXPECT_TRUE(platform::guarded("Clip()", report, [] {})) << "nothing failed, nothing reported";
     try {
-      c.raise();
+      raise();
     } catch (...) {
       errors.push_back(platform::currentError(std::current_exception()));
     }
     ASSERT_EQ(errors.size(), 2u);
-    for (const Error& error : errors) EXPECT_EQ(fields(error), fields(c.expected));
+    for (const Error& error : errors) EXPECT_EQ(fields(error), fields(expected));
 
     // A reporter that fails in turn: nothing escapes, the routine returns.
-    const auto failing = [&](std::string_view, const Error&) { c.raise(); };
+    const auto failing = [&](std::string_view, const Error&) { raise(); };
     EXPECT_FALSE(platform::guarded("Clip()", failing, [] { platform::raiseNothing(); }));
-    EXPECT_EQ(platform::guardedCom("Clip()", failing, c.raise), S_OK);
+    EXPECT_EQ(platform::guardedCom("Clip()", failing, raise), S_OK);
   }
   sys::SetLastError(previous);
 }

@@ -2,6 +2,7 @@
 // popup menu.
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "check.h"
@@ -39,20 +40,17 @@ void checkArt() {
   expect(ui::PictureWidth(button) == 24 && ui::PictureHeight(button) == 25,
          "clip_button is not 24 by 25 pixels");
   const auto good = ui::ArtBytes("clip_button");
-  const struct {
-    const char* what;
-    std::function<void(std::vector<std::uint8_t>&)> spoil;
-  } broken[] = {
+  const std::tuple<const char*, std::function<void(std::vector<std::uint8_t>&)>> broken[] = {
       {"a BMP short of its last byte", [](auto& b) { b.pop_back(); }},
       {"bytes that are not a BMP", [](auto& b) { b[0] = 'P'; }},
       {"a BMP with its pixels past the end", [](auto& b) { b[10] = 0xF0; }},
       {"a BMP of 7 bits a pixel", [](auto& b) { b[28] = 7; }},
       {"an empty buffer", [](auto& b) { b.clear(); }},
   };
-  for (const auto& c : broken) {
+  for (const auto& [what, spoil] : broken) {
     std::vector<std::uint8_t> bytes(good.begin(), good.end());
-    c.spoil(bytes);
-    expectRaise(kInvalidPicture, c.what, [&] { ui::LoadBitmapFile(bytes); });
+    spoil(bytes);
+    expectRaise(kInvalidPicture, what, [&] { ui::LoadBitmapFile(bytes); });
   }
   expectRaise(kInvalidPicture, "LoadArt of a name not compiled in",
               [] { ui::LoadArt("no_such_art"); });
