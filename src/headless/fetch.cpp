@@ -32,6 +32,10 @@ bool hasScheme(std::string_view url, std::string_view scheme) {
   return platform::equalsNoCase(schemeOf(url), scheme);
 }
 
+bool isBlank(std::string_view url) {
+  return platform::equalsNoCase(url.substr(0, url.find_first_of("?#")), "about:blank");
+}
+
 std::string_view withoutFragment(std::string_view url) {
   return url.substr(0, url.find('#'));
 }
@@ -211,7 +215,8 @@ bool isLoopbackHost(std::string_view hostname) {
 
 long refusal(std::string_view url) {
   if (hasScheme(url, "file")) return url.substr(0, kFile.size()) == kFile ? 0 : kInetInvalidUrl;
-  if (hasScheme(url, "about")) return 0;
+  // about:blank is the one page of its scheme; the others are the browser's own.
+  if (hasScheme(url, "about")) return isBlank(url) ? 0 : kInetUnknownProtocol;
   if (!hasScheme(url, "http")) return kInetUnknownProtocol;
   auto a = http::support::parseAddress(url);
   if (!a) return kInetInvalidUrl;
