@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
+#include <utility>
 
+#include "headless/browser.h"
 #include "headless/decode.h"
+#include "headless/pages.h"
 #include "runtime/strings.h"
+#include "support.h"
 
 namespace {
 
@@ -112,6 +117,45 @@ TEST(Decode, AnyBytesInAnyEncodingComeOutAsValidUtf8) {
       const std::string text = htmlToUtf8(page, label);
       EXPECT_EQ(platform::toUtf8(platform::toUtf16(text)), text) << label;
     }
+  }
+}
+
+struct DecodedPageTest : ::testing::Test {
+  testing_support::ModuleFolder dir;
+  headless::BrowserWindow window;
+
+  html::Document load(const std::string& url) {
+    EXPECT_TRUE(window.Load(url)) << url;
+    return window.page().webBrowser().Document().html();
+  }
+};
+
+TEST_F(DecodedPageTest, ABrowserWindowShowsPagesInTheirOwnEncoding) {
+  const std::string declared =
+      "<html><head><meta charset=windows-1252><title>caf\xE9 \x80</title></head>"
+      "<body><p>caf\xE9 \x80</p></body></html>";
+  const std::string undeclared =
+      "<html><head><title>caf\xE9 \x80</title></head><body><p>caf\xE9 \x80</p></body></html>";
+  const std::string xml =
+      "<?xml version='1.0' encoding='windows-1252'?><!DOCTYPE html><html><head><title>caf\xE9 "
+      "\x80</title></head><body><p>caf\xE9 \x80</p></body></html>";
+  const testing_support::PageServer plain({{"/declared.html", declared}, {"/xml.html", xml}});
+  const testing_support::PageServer labelled({{"/undeclared.html", undeclared}},
+                                             "text/html; charset=\"windows-1252\"");
+  const auto file = dir.path() / "declared.html";
+  std::ofstream(file, std::ios::binary) << declared;
+  const std::pair<const char*, std::string> pages[] = {
+      {"over http with a meta", plain.url("/declared.html")},
+      {"over http with the header's charset", labelled.url("/undeclared.html")},
+      {"from a file with a meta", "file://" + file.string()},
+      {"with an XML declaration and a doctype", plain.url("/xml.html")},
+  };
+  for (const auto& [how, url] : pages) {
+    SCOPED_TRACE(how);
+    const html::Document doc = load(url);
+    EXPECT_EQ(doc.title(), kCafeEuro);
+    EXPECT_EQ(doc.body().innerText(), kCafeEuro);
+    EXPECT_EQ(doc.documentElement().tagName(), "HTML");
   }
 }
 
