@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "headless/browser.h"
+#include "headless/decode.h"
 #include "platform/ui.h"
 #include "runtime/guard.h"
 #include "runtime/httpsupport.h"
@@ -198,7 +199,7 @@ bool BrowserWindow::showPage(Pane& pane, const Fetched& page) {
     return true;
   }
   setReadyState(doc, "loading");
-  dom::parseDocument(doc, page.body);
+  dom::parseDocument(doc, htmlToUtf8(page.body, page.charset));
   setReadyState(doc, "interactive");
   addFrames(pane);
   return !closed();
