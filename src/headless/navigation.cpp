@@ -173,7 +173,8 @@ bool BrowserWindow::beginLoad(Pane& pane, const std::string& url, bool target) {
   if (page.status != 0) {
     if (target) lastError_ = page.status;
     if (failLoad(pane, url, page.status) || target || closed()) return false;
-    page = Fetched{0, "about:blank", ResourceKind::Html, {}};
+    page = Fetched{};
+    page.url = "about:blank";
   }
   return showPage(pane, page);
 }
