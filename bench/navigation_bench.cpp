@@ -1,7 +1,8 @@
 // Navigating a browser window with the toolbar band in it, against the same window without
 // the band: what the band adds to every page is a proxy per document, the border DIVs and the
 // events it follows. Pages: a frameset of two small frames, and one-page documents of 10 KB and
-// 1 MB. Each iteration loads a page, so the previous page's proxies are released on the way.
+// 1 MB and 4 MB (on one line), and saved real pages. Each iteration loads a page, so the previous
+// page's proxies are released on the way.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -82,7 +83,18 @@ BENCHMARK(BM_Page)
     ->Args({10 << 10, 1})
     ->Args({1 << 20, 0})
     ->Args({1 << 20, 1})
+    ->Args({4 << 20, 1})
     ->ArgNames({"bytes", "band"})
+    ->Unit(benchmark::kMillisecond);
+
+// Saved real pages, their advertising frames failing alone.
+void BM_RealPage(benchmark::State& state, const char* name) {
+  const std::string url = std::string("file://") + FOLVERRA_REAL_PAGES + "/" + name;
+  navigate(state, url, url, true);
+}
+BENCHMARK_CAPTURE(BM_RealPage, wikipedia, "wikipedia-2.html")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RealPage, nytimes, "nytimes-5.html")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RealPage, breitbart_34_frames, "breitbart.html")
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

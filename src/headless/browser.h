@@ -154,10 +154,13 @@ class BrowserWindow {
   };
   void runQueuedLoads();
   void loadInto(Pane& target, const std::string& url);
-  bool beginLoad(Pane& pane, const std::string& url);
+  // target: the navigation's own page, whose failure fails the load.
+  bool beginLoad(Pane& pane, const std::string& url, bool target);
+  bool showPage(Pane& pane, const Fetched& page);
   bool startFrame(Pane& frame);
   void finishLoad(Pane& pane);
-  void failLoad(Pane& pane, const std::string& url, long status);
+  // Fires NavigateError; true when a sink cancelled it.
+  bool failLoad(Pane& pane, const std::string& url, long status);
   void addFrames(Pane& pane);
   // Gives the pane a browser object of its own.
   void attachObject(Pane& pane);

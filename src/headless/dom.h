@@ -189,6 +189,10 @@ std::pair<std::string, std::string> scriptAttribute(const std::string& name,
 // them.
 const Attributes& defaultAttributes(const Node* element);
 
+// What the document's relative addresses resolve against: the href of its first BASE that has
+// one, else its own address.
+const std::string& baseUrl(DocumentData& doc);
+
 // A new document holding the page markup, at url.
 html::Document newDocument(std::string_view markup, std::string url);
 // The parts of an address that location reports.

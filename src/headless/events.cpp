@@ -104,9 +104,12 @@ platform::Connection subscribe(std::vector<Listener>& listeners, const std::stri
   return platform::Connection(std::move(held));
 }
 
-// scheme://host:port, the port filled in from the scheme when the address has none.
+// scheme://host:port, the port filled in from the scheme when the address has none. An empty
+// page in a frame belongs to the page that frames it.
 std::string WindowData::origin() const {
   if (!document) return {};
+  if (const auto framing = parent.lock(); framing && document->url == "about:blank")
+    return framing->origin();
   const html::Location l = parseLocation(document->url);
   std::string port;
   if (l.host.size() > l.hostname.size())

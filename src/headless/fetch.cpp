@@ -32,6 +32,10 @@ bool hasScheme(std::string_view url, std::string_view scheme) {
   return platform::equalsNoCase(schemeOf(url), scheme);
 }
 
+bool isBlank(std::string_view url) {
+  return platform::equalsNoCase(url.substr(0, url.find_first_of("?#")), "about:blank");
+}
+
 std::string_view withoutFragment(std::string_view url) {
   return url.substr(0, url.find('#'));
 }
@@ -131,6 +135,32 @@ ResourceKind kindOfType(std::string_view contentType) {
   return ResourceKind::Other;
 }
 
+// The charset parameter of a Content-Type value, unquoted; empty when it has none.
+std::string charsetOf(std::string_view contentType) {
+  for (auto at = contentType.find(';'); at != std::string_view::npos;) {
+    const auto next = contentType.find(';', at + 1);
+    const std::string_view parameter =
+        contentType.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
+    at = next;
+    const auto equals = parameter.find('=');
+    if (equals == std::string_view::npos ||
+        !platform::equalsNoCase(trimmed(parameter.substr(0, equals)), "charset"))
+      continue;
+    std::string_view value = trimmed(parameter.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    return std::string(value);
+  }
+  return {};
+}
+
+Fetched nothingFrom(const std::string& url, long status) {
+  Fetched f;
+  f.url = url;
+  f.status = status;
+  return f;
+}
+
 Fetched readFile(const std::string& url) {
   std::string_view rest = withoutFragment(url);
   rest.remove_prefix(kFile.size());
@@ -163,7 +193,9 @@ Fetched get(const std::string& url, const http::support::Address& a) {
         result.error() == httplib::Error::Connection ? kInetCannotConnect : kInetDownloadFailure;
     return f;
   }
-  f.kind = kindOfType(result->get_header_value("Content-Type"));
+  const std::string contentType = result->get_header_value("Content-Type");
+  f.kind = kindOfType(contentType);
+  f.charset = charsetOf(contentType);
   f.body = std::move(result->body);
   if (result->status >= 300 && result->status < 400 && result->has_header("Location"))
     f.url = resolveUrl(url, result->get_header_value("Location"));
@@ -211,7 +243,8 @@ bool isLoopbackHost(std::string_view hostname) {
 
 long refusal(std::string_view url) {
   if (hasScheme(url, "file")) return url.substr(0, kFile.size()) == kFile ? 0 : kInetInvalidUrl;
-  if (hasScheme(url, "about")) return 0;
+  // about:blank is the one page of its scheme; the others are the browser's own.
+  if (hasScheme(url, "about")) return isBlank(url) ? 0 : kInetUnknownProtocol;
   if (!hasScheme(url, "http")) return kInetUnknownProtocol;
   auto a = http::support::parseAddress(url);
   if (!a) return kInetInvalidUrl;
@@ -221,14 +254,14 @@ long refusal(std::string_view url) {
 Fetched fetch(const std::string& address) {
   std::string url = address;
   for (int hop = 0; hop <= kMaxRedirects; ++hop) {
-    if (long why = refusal(url)) return Fetched{why, url, ResourceKind::Html, {}};
-    if (hasScheme(url, "about")) return Fetched{0, url, ResourceKind::Html, {}};
+    if (long why = refusal(url)) return nothingFrom(url, why);
+    if (hasScheme(url, "about")) return nothingFrom(url, 0);
     if (hasScheme(url, "file")) return readFile(url);
     Fetched f = get(url, *http::support::parseAddress(url));
     if (f.status != 0 || f.url == url) return f;
     url = f.url;  // a redirect: checked again like any address
   }
-  return Fetched{kInetDownloadFailure, url, ResourceKind::Html, {}};
+  return nothingFrom(url, kInetDownloadFailure);
 }
 
 }  // namespace headless

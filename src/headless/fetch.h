@@ -26,6 +26,7 @@ struct Fetched {
   std::string url;  // where it came from, after redirects
   ResourceKind kind = ResourceKind::Html;
   std::string body;
+  std::string charset;  // what the Content-Type header says the body is in; empty for a file
 };
 
 // An address as the address bar would take it: a path becomes a file: URL.

@@ -9,6 +9,22 @@
 #include "runtime/error.h"
 #include "runtime/strings.h"
 
+namespace headless::dom {
+
+// The href of the first BASE that has one, else the document's address; remembered until the
+// page or its address changes, so reading every image's src does not walk the page each time.
+const std::string& baseUrl(DocumentData& doc) {
+  if (doc.baseVersion == doc.version && doc.baseFrom == doc.url) return doc.base;
+  const Node* base = firstElementBelow(
+      doc.root, [](Node* n) { return n->is("BASE") && findAttribute(n, "href"); });
+  doc.base = base ? headless::resolveUrl(doc.url, *findAttribute(base, "href")) : doc.url;
+  doc.baseFrom = doc.url;
+  doc.baseVersion = doc.version;
+  return doc.base;
+}
+
+}  // namespace headless::dom
+
 namespace html {
 
 using headless::dom::DocumentData;
@@ -43,23 +59,11 @@ bool tagIn(const dom::Node* e, std::initializer_list<std::string_view> tags) {
   return std::find(tags.begin(), tags.end(), e->tag) != tags.end();
 }
 
-// The href of the first BASE that has one, else the document's address; remembered until the
-// page or its address changes, so reading every image's src does not walk the page each time.
-const std::string& baseOf(DocumentData& doc) {
-  if (doc.baseVersion == doc.version && doc.baseFrom == doc.url) return doc.base;
-  const dom::Node* base = dom::firstElementBelow(
-      doc.root, [](dom::Node* n) { return n->is("BASE") && dom::findAttribute(n, "href"); });
-  doc.base = base ? headless::resolveUrl(doc.url, *dom::findAttribute(base, "href")) : doc.url;
-  doc.baseFrom = doc.url;
-  doc.baseVersion = doc.version;
-  return doc.base;
-}
-
 // A reflected address: absolute, as the page's base makes it; "" when not given.
 std::string addressOf(const dom::Node* e, std::string_view name) {
   const std::string* v = dom::findAttribute(e, name);
   if (!v || v->empty()) return {};
-  return headless::resolveUrl(e->is("BASE") ? e->doc->url : baseOf(*e->doc), *v);
+  return headless::resolveUrl(e->is("BASE") ? e->doc->url : dom::baseUrl(*e->doc), *v);
 }
 
 // Containers whose content script may not replace or add to.

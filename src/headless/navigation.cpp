@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "headless/browser.h"
+#include "headless/decode.h"
 #include "platform/ui.h"
 #include "runtime/guard.h"
 #include "runtime/httpsupport.h"
@@ -50,6 +51,14 @@ bool mayLoad(const Pane& frame) {
     if (p->url == frame.url || ++depth > kMaxFrameDepth) return false;
   }
   return true;
+}
+
+// A frame without src shows about:blank, unless it brings its own markup, which this browser
+// does not show: about:srcdoc is no address it can load.
+std::string frameAddress(dom::Node* element) {
+  const std::string* src = dom::findAttribute(element, "src");
+  if (src && !src->empty()) return resolveUrl(dom::baseUrl(*element->doc), *src);
+  return dom::findAttribute(element, "srcdoc") ? "about:srcdoc" : "about:blank";
 }
 
 void relinkFrames(Pane& pane) {
@@ -129,7 +138,7 @@ void BrowserWindow::runQueuedLoads() {
 // Depth first, so each frame's frames complete before it does; a sink that closes the window
 // stops the walk.
 void BrowserWindow::loadInto(Pane& target, const std::string& url) {
-  if (!beginLoad(target, url)) return;
+  if (!beginLoad(target, url, true)) return;
   struct Step {
     Pane* pane;
     std::size_t next = 0;
@@ -154,15 +163,23 @@ bool BrowserWindow::startFrame(Pane& frame) {
   fire([&](browser::Events& sink) {
     sink.BeforeNavigate2(frame.webBrowser(), frame.url, 0, frame.name, {}, {}, cancel);
   });
-  return !cancel && !closed() && beginLoad(frame, frame.url);
+  return !cancel && !closed() && beginLoad(frame, frame.url, false);
 }
 
-bool BrowserWindow::beginLoad(Pane& pane, const std::string& url) {
+// A frame that cannot load shows an empty error page and the page around it goes on; only the
+// navigation's own target fails the load.
+bool BrowserWindow::beginLoad(Pane& pane, const std::string& url, bool target) {
   Fetched page = fetch(url);
   if (page.status != 0) {
-    failLoad(pane, url, page.status);
-    return false;
+    if (target) lastError_ = page.status;
+    if (failLoad(pane, url, page.status) || target || closed()) return false;
+    page = Fetched{};
+    page.url = "about:blank";
   }
+  return showPage(pane, page);
+}
+
+bool BrowserWindow::showPage(Pane& pane, const Fetched& page) {
   unloadPane(pane);
   if (closed()) return false;
   pane.url = page.url;
@@ -183,7 +200,7 @@ bool BrowserWindow::beginLoad(Pane& pane, const std::string& url) {
     return true;
   }
   setReadyState(doc, "loading");
-  dom::parseDocument(doc, page.body);
+  dom::parseDocument(doc, htmlToUtf8(page.body, page.charset));
   setReadyState(doc, "interactive");
   addFrames(pane);
   return !closed();
@@ -194,8 +211,7 @@ void BrowserWindow::addFrames(Pane& pane) {
     auto frame = std::make_unique<Pane>();
     frame->parent = &pane;
     frame->name = attribute(element, "name");
-    const std::string src = attribute(element, "src");
-    frame->url = src.empty() ? "about:blank" : resolveUrl(pane.url, src);
+    frame->url = frameAddress(element);
     frame->window = newWindowData(pane.window);
     attachObject(*frame);
     pane.frames.push_back(std::move(frame));
@@ -214,12 +230,12 @@ void BrowserWindow::finishLoad(Pane& pane) {
   fire([&](browser::Events& sink) { sink.DocumentComplete(pane.webBrowser(), pane.url); });
 }
 
-void BrowserWindow::failLoad(Pane& pane, const std::string& url, long status) {
-  lastError_ = status;
+bool BrowserWindow::failLoad(Pane& pane, const std::string& url, long status) {
   bool cancel = false;
   fire([&](browser::Events& sink) {
     sink.NavigateError(pane.webBrowser(), url, pane.name, status, cancel);
   });
+  return cancel;
 }
 
 // The pane's window first, then its frames', each before its document goes.
@@ -229,7 +245,7 @@ void BrowserWindow::unloadPane(Pane& pane) {
     for (const auto& frame : order[i]->frames) order.push_back(frame.get());
   }
   for (Pane* p : order) {
-    if (p->window->document->readyState != "complete" || p->url == "about:blank") continue;
+    if (p->window->document->readyState != "complete") continue;
     dom::dispatchWindow(*p->window, "unload");
   }
   pane.frames.clear();

@@ -9,6 +9,8 @@ namespace platform {
 
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
+// Appends one code point (U+0000-U+10FFFF) in UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
 
 // A NUL-terminated OLE string (wchar_t on Windows, char16_t elsewhere; 16 bits both).
 std::u16string_view wideView(const void* oleString);

@@ -127,6 +127,13 @@ TEST(FolverraCommand, OpenPrintsTitleFramesAndWindowTree) {
                 "proxies: 3\n  1 " + pageUrl("frameset.html") + "\n  2 " + pageUrl("left.html") +
                     "\n  3 " + pageUrl("right.html") + "\n",
                 "  IEFrame\n    Shell DocObject View\n      Internet Explorer_Server\n"});
+
+  // A frame outside loopback fails alone and shows an empty page.
+  std::ofstream(dir.path() / "ad.html") << "<title>T</title><p>text</p><iframe "
+                                           "src=\"https://example.com/x\"></iframe>";
+  const Outcome framed = run("open " + (dir.path() / "ad.html").string());
+  ASSERT_EQ(framed.status, 0) << framed.out;
+  expectAll(framed, {"title: T\n", "frames:\n  (unnamed) about:blank\nproxies: 2\n"});
 }
 
 TEST(FolverraCommand, OpensTheEmbeddedServiceByDefaultAndChoosesFromTheMenu) {

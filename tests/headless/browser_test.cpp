@@ -228,3 +228,43 @@ TEST(FrameAddressTest, SourcesResolveAgainstThePage) {
   for (const auto& [base, ref, expected] : bases)
     EXPECT_EQ(headless::resolveUrl(base, ref), expected) << base << " " << ref;
 }
+
+// A frame the browser cannot show reports NavigateError and shows an empty page; the page
+// around it and its other frames load and complete as usual.
+TEST_F(BrowserTest, AFrameThatCannotLoadFailsAloneAndShowsAnEmptyPage) {
+  using headless::kInetSecurityProblem, headless::kInetUnknownProtocol;
+  // The failing frame's markup, its address as NavigateError reports it, and the status.
+  const std::tuple<std::string, std::string, long> cases[] = {
+      {"<iframe src='https://example.com/x'>", "https://example.com/x", kInetUnknownProtocol},
+      {"<iframe src='http://ads.example.com/x'>", "http://ads.example.com/x", kInetSecurityProblem},
+      {"<iframe src='javascript:false'>", "javascript:false", kInetUnknownProtocol},
+      {"<iframe src='data:text/html,x'>", "data:text/html,x", kInetUnknownProtocol},
+      {"<iframe src='about:config'>", "about:config", kInetUnknownProtocol},
+      {"<iframe srcdoc='<b>x</b>'>", "about:srcdoc", kInetUnknownProtocol},
+      {"<iframe src='/missing.html'>", "/missing.html", 404},
+      {"<base href='http://cdn.example.com/'><iframe src='f.html'>",
+       "http://cdn.example.com/f.html", kInetSecurityProblem},
+  };
+  for (const auto& [frame, address, status] : cases) {
+    SCOPED_TRACE(frame);
+    const testing_support::PageServer server(
+        {{"/page.html",
+          "<title>P</title>" + frame + "</iframe><iframe src='" + pageUrl("left.html") + "'>"}});
+    const std::string failed = address.front() == '/' ? server.url(address) : address;
+    recorder.seen.clear();
+    ASSERT_TRUE(window.Load(server.url("/page.html")));
+    EXPECT_EQ(window.lastNavigateError(), 0);
+    EXPECT_EQ(recorder.errorStatus, status);
+    const std::string named = failed.substr(failed.rfind('/') + 1);
+    EXPECT_EQ(recorder.seen,
+              "BeforeNavigate2 page page.html; NavigateComplete2 page page.html; "
+              "BeforeNavigate2 frame " +
+                  named + "; NavigateError frame " + named +
+                  "; NavigateComplete2 frame about:blank; DocumentComplete frame about:blank; "
+                  "BeforeNavigate2 frame left.html; NavigateComplete2 frame left.html; "
+                  "DocumentComplete frame left.html; DocumentComplete page page.html; ");
+    const std::vector<html::Window> frames = document(window.page()).parentWindow().frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].document().URL(), "about:blank");
+  }
+}

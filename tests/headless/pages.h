@@ -21,15 +21,16 @@ inline html::Document page(std::string_view markup) {
 // Serves fixed pages on 127.0.0.1 from a port of its own.
 class PageServer {
  public:
-  // Path to markup; any other path answers 404.
-  explicit PageServer(std::initializer_list<std::pair<const std::string, std::string>> pages)
-      : pages_(pages) {
+  // Path to markup, each served as contentType; any other path answers 404.
+  explicit PageServer(std::initializer_list<std::pair<const std::string, std::string>> pages,
+                      std::string contentType = "text/html")
+      : pages_(pages), contentType_(std::move(contentType)) {
     server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
       const auto page = pages_.find(req.path);
       if (page == pages_.end())
         res.status = 404;
       else
-        res.set_content(page->second, "text/html");
+        res.set_content(page->second, contentType_);
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -46,6 +47,7 @@ class PageServer {
 
  private:
   std::map<std::string, std::string> pages_;
+  std::string contentType_;
   httplib::Server server_;
   int port_ = 0;
   std::thread thread_;
