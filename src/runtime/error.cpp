@@ -22,6 +22,8 @@ std::string describe(std::int32_t number) {
       return "Subscript out of range";
     case kTypeMismatch:
       return "Type mismatch";
+    case kOutOfStackSpace:
+      return "Out of stack space";
     case kInternalError:
       return "Internal error";
     case kPermissionDenied:
@@ -34,6 +36,16 @@ std::string describe(std::int32_t number) {
       return "Object doesn't support this property or method";
     case kAutomationError:
       return "Automation error";
+    case kRegExpSyntax:
+      return "Syntax error in regular expression";
+    case kRegExpQuantifier:
+      return "Unexpected quantifier";
+    case kRegExpBracket:
+      return "Expected ']' in regular expression";
+    case kRegExpParenthesis:
+      return "Expected ')' in regular expression";
+    case kRegExpRange:
+      return "Invalid range in character set";
     case 0x80004001u:
       return "Not implemented";
     case 0x80004002u:

@@ -20,12 +20,19 @@ enum RuntimeError : std::int32_t {
   kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
   kTypeMismatch = 13,
+  kOutOfStackSpace = 28,
   kInternalError = 51,
   kPermissionDenied = 70,
   kObjectNotSet = 91,
   kObjectRequired = 424,
   kNotSupported = 438,
   kAutomationError = 440,
+  // A regular expression that does not compile.
+  kRegExpSyntax = 5017,
+  kRegExpQuantifier = 5018,
+  kRegExpBracket = 5019,
+  kRegExpParenthesis = 5020,
+  kRegExpRange = 5021,
 };
 
 // The source text of errors raised by the run-time itself.
