@@ -3,7 +3,8 @@
 // any group...) become what the script reads, "[" inside a class is a character, "[]" and "[^]"
 // match nothing and anything, and what only PCRE2 accepts ("(?<", "(*VERB)", "a++") is refused.
 // The compiled pattern is kept until Pattern or IgnoreCase changes. PCRE2's match, depth and heap
-// limits bound every try from one place of the input; reaching one raises 28.
+// limits bound every try from one place of the input; reaching one raises 28. Text that is no
+// UTF-8 raises 5.
 #include "platform/regexp.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -26,11 +27,11 @@ constexpr std::uint32_t kMatchLimit = 10'000'000;
 constexpr std::uint32_t kDepthLimit = 50'000;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
 
-// UTF: "." and classes take whole characters; an input byte that is no UTF-8 matches nothing.
-// LF alone ends a line, so "." matches "\r". "$" ignores a final "\n". An unset group matches
-// "" when referred back to, as the script's engine has it.
-constexpr std::uint32_t kOptions =
-    PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF;
+// UTF: "." and classes take whole characters. LF alone ends a line, so "." matches "\r". "$"
+// ignores a final "\n". An unset group matches "" when referred back to, as in the script.
+// (PCRE2_MATCH_INVALID_UTF would let bytes that are no UTF-8 through, but it makes every call
+// scan the rest of the input, which turns a global Replace quadratic.)
+constexpr std::uint32_t kOptions = PCRE2_UTF | PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF;
 
 template <class T, void (*Free)(T*)>
 struct Freer {
@@ -268,11 +269,11 @@ class Translator {
     return Kind::Character;
   }
 
-  // "(?:", "(?=" and "(?!" are the only groups with a "?".
+  // "(?:", "(?=" and "(?!" are the only groups with a "?"; in any other the "?" repeats nothing.
   void group() {
     if (peek(1) == '?') {
       const char kind = peek(2);
-      if (kind != ':' && kind != '=' && kind != '!') refuse(platform::kRegExpSyntax);
+      if (kind != ':' && kind != '=' && kind != '!') refuse(platform::kRegExpQuantifier);
       out_.append(in_.substr(at_, 3));
       at_ += 3;
       return;
@@ -383,6 +384,8 @@ std::int32_t compileFailure(int code) {
     case PCRE2_ERROR_NOMEMORY:
       platform::raise(platform::kOutOfMemory);
     default: {
+      if (code <= PCRE2_ERROR_UTF8_ERR1 && code >= PCRE2_ERROR_UTF8_ERR21)
+        platform::raise(platform::kInvalidCall, "The text is not UTF-8");
       PCRE2_UCHAR text[128];
       pcre2_get_error_message(code, text, sizeof text);
       platform::raise(platform::kInternalError, reinterpret_cast<const char*>(text));
@@ -405,10 +408,13 @@ class Matcher {
     if (!data_) throw std::bad_alloc();
   }
 
-  // The first match at or after from; its offsets are then group(0).
+  // The first match at or after from, which is 0 or the start of a character; begin() and end()
+  // are then its offsets. The input's UTF-8 is checked on the first call only.
   bool find(std::size_t from) {
-    const int rc = pcre2_match(program_.code.get(), reinterpret_cast<PCRE2_SPTR>(input_.data()),
-                               input_.size(), from, 0, data_.get(), limits());
+    const int rc =
+        pcre2_match(program_.code.get(), reinterpret_cast<PCRE2_SPTR>(input_.data()), input_.size(),
+                    from, checked_ ? PCRE2_NO_UTF_CHECK : 0, data_.get(), limits());
+    checked_ = true;
     if (rc == PCRE2_ERROR_NOMATCH) return false;
     if (rc < 0) matchFailure(rc);
     return true;
@@ -418,6 +424,10 @@ class Matcher {
 
   // Appends replacement with its $ codes standing for the last match.
   void expand(std::string& out, std::string_view replacement) const {
+    if (replacement.find('$') == std::string_view::npos) {
+      out.append(replacement);
+      return;
+    }
     for (std::size_t i = 0; i < replacement.size(); ++i) {
       const char c = replacement[i];
       const char next = i + 1 < replacement.size() ? replacement[i + 1] : '\0';
@@ -457,9 +467,10 @@ class Matcher {
   const Program& program_;
   std::string_view input_;
   Owned<pcre2_match_data, pcre2_match_data_free> data_;
+  bool checked_ = false;
 };
 
-// The offset of the character after the one at `at`; a byte that is no UTF-8 counts as one.
+// The offset of the character after the one at `at`.
 std::size_t nextCharacter(std::string_view s, std::size_t at) {
   ++at;
   while (at < s.size() && isContinuation(s[at])) ++at;

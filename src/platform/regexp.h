@@ -4,7 +4,8 @@
 // syntax, whatever engine runs them: "." matches anything but "\n" ("\r" included), "\s" is
 // [ \f\n\r\t\v], "^" and "$" hold only at the start and the very end of the input, quantifiers
 // may be lazy, "\1" refers back to a group, and a backslash before a character with no meaning
-// of its own stands for that character ("\<", "\=", "\q"). Strings are UTF-8.
+// of its own stands for that character ("\<", "\=", "\q"). Strings are UTF-8; text that is
+// not may raise 5.
 // Nothing raises when a property is set. Test and Replace raise: 91 for a member of Nothing; for
 // a pattern that does not compile, 5017 (syntax error), 5018 (unexpected quantifier), 5019
 // (expected ']'), 5020 (expected ')') or 5021 (invalid range in character set); 28 (out of stack
