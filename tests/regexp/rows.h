@@ -2,7 +2,9 @@
 // headless platform against PCRE2, under Wine against VBScript.RegExp. A row is one Replace.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/regexp.h"
@@ -41,6 +43,18 @@ inline constexpr const char* kStyle = "<style.*?>.*?</style>";
 inline constexpr const char* kTag = "<[^>]+>";
 inline constexpr const char* kEmbed = R"re(.*\<embed[^\<]+src\=([\"\'])([^\"\']*)\1.*)re";
 
+// Where Wine's RegExp parts from VBScript's.
+inline constexpr const char* kWineLoopsOnEmptyMatches =
+    "Wine's Replace does not step past an empty match and never returns";
+inline constexpr const char* kWineSpaces =
+    "Wine's \\s takes every Unicode space; VBScript's is [ \\f\\n\\r\\t\\v], which is why "
+    "scripts of its time trimmed \\xA0 by hand";
+inline constexpr const char* kWineFoldsAscii = "Wine's IgnoreCase folds ASCII letters only";
+inline constexpr const char* kWineDotStopsAtCR =
+    "Wine's . stops at \\r as at \\n; VBScript's stops at \\n only";
+// Wine answers E_OUTOFMEMORY to every pattern it cannot compile.
+inline constexpr std::int32_t kWineRefusal = platform::kOutOfMemory;
+
 inline const std::vector<Row>& rows() {
   static const std::vector<Row> all = {
       {"Style blocks become a space each, the lazy quantifiers stopping at the first end", kStyle,
@@ -51,7 +65,8 @@ inline const std::vector<Row>& rows() {
        " Hi  there  "},
       {"A run of spaces, tabs, CRs, LFs, form feeds and vertical tabs becomes one space", "\\s+",
        true, false, "a \t\r\n\f\vb  c", " ", "a b c"},
-      {"\\s does not match a no-break space", "\\s", true, false, "a\u00A0b c", "_", "a\u00A0b_c"},
+      {"\\s does not match a no-break space", "\\s", true, false, "a\u00A0b c", "_", "a\u00A0b_c",
+       kWineSpaces},
       {"The embed pattern gives the address between double quotes", kEmbed, false, false,
        "<p>x</p><embed width=5 src=\"movie.swf\" quality=high>", "$2", "movie.swf"},
       {"The embed pattern gives the address between single quotes", kEmbed, false, false,
@@ -65,20 +80,16 @@ inline const std::vector<Row>& rows() {
       {"With Global every match is replaced", "a", true, false, "banana", "o", "bonono"},
       {"Case matters unless IgnoreCase is set", "ab", true, false, "Ab ab AB", "x", "Ab x AB"},
       {"IgnoreCase matches letters of either case", "ab", true, true, "Ab ab AB", "x", "x x x"},
-      {"IgnoreCase matches accented letters of either case", "é", true, true, "Été é", "e",
-       "ete e"},
+      {"IgnoreCase matches accented letters of either case", "é", true, true, "Été é", "e", "ete e",
+       kWineFoldsAscii},
       {"Accented and CJK text passes through around a match", "x", true, false, "é中x文", "-",
        "é中-文"},
       {". matches one CJK character", "^.$", true, false, "中", "X", "X"},
-      {"Empty matches are replaced before every character and at the end", "x*", true, false, "abc",
-       "-", "-a-b-c-"},
-      {"Empty matches fall between characters, never inside one", "x*", true, false, "é中", "-",
-       "-é-中-"},
-      {"An empty match right after a match is replaced too", "x*", true, false, "xa", "-", "--a-"},
+      {"Empty matches are replaced between characters, at both ends and right after a match", "x*",
+       true, false, "xab中", "-", "--a-b-中-", kWineLoopsOnEmptyMatches},
       {"An empty pattern matches at every place", "", true, false, "xxx", "y", "yxyxyxy"},
-      {". matches a carriage return but not a line feed", "a.b", true, false, "a\rb a\nb", "X",
-       "X a\nb"},
-      {".+ runs over \\r and stops at \\n", ".+", true, false, "ab\r\ncd", "X", "X\nX"},
+      {". matches a carriage return but not a line feed", ".+", true, false, "ab\r\ncd\ref", "X",
+       "X\nX", kWineDotStopsAtCR},
       {"^ matches only at the start of the input", "^a", true, false, "a\na", "X", "X\na"},
       {"$ matches only at the end of the input", "a$", true, false, "a\na", "X", "a\nX"},
       {"$ does not match before a final line feed", "a$", true, false, "a\n", "X", "a\n"},
@@ -116,6 +127,23 @@ inline const std::vector<Row>& rows() {
        "X", "X"},
       {"\\b matches between a word character and another", "\\bcat\\b", true, false,
        "cat concat cat.", "X", "X concat X."},
+  };
+  return all;
+}
+
+// Patterns the script's engine refuses, and the number it raises when one is used.
+inline const std::vector<std::pair<const char*, std::int32_t>>& refusals() {
+  static const std::vector<std::pair<const char*, std::int32_t>> all = {
+      {"(a", platform::kRegExpParenthesis},
+      {"[a", platform::kRegExpBracket},
+      {"[z-a]", platform::kRegExpRange},
+      {"*a", platform::kRegExpQuantifier},
+      {"a**", platform::kRegExpQuantifier},
+      {"a++", platform::kRegExpQuantifier},
+      {"a)", platform::kRegExpSyntax},
+      {"a\\", platform::kRegExpSyntax},
+      // A group is "(", "(?:", "(?=" or "(?!"; any other "?" there repeats nothing.
+      {"(?<n>a)", platform::kRegExpQuantifier},
   };
   return all;
 }

@@ -154,6 +154,7 @@ void runHttpChecks();
 void runHtmlChecks();
 void runHtmlEventChecks();
 void runObjectModelChecks();
+void runRegExpChecks();
 void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();

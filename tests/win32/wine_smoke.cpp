@@ -58,6 +58,7 @@ const Check kGroups[] = {
     {"html", runHtmlChecks},
     {"html-events", runHtmlEventChecks},
     {"objectmodel", runObjectModelChecks},
+    {"regexp", runRegExpChecks},
     {"browser-events", runBrowserEventChecks},
     {"controls", runControlChecks},
     {"band", runBandChecks},
