@@ -125,8 +125,8 @@ inline const std::vector<Row>& rows() {
       {"\\v is the vertical tab alone", "\\v", true, false, "a\nb\vc", "_", "a\nb_c"},
       {"Hex, Unicode and octal escapes name characters", "\\x41\\u00e9\\101", true, false, "AéA",
        "X", "X"},
-      {"\\b matches between a word character and another", "\\bcat\\b", true, false,
-       "cat concat cat.", "X", "X concat X."},
+      {"\\b matches where a word begins or ends", "\\bcat\\b", true, false, "cat concat cat.", "X",
+       "X concat X."},
   };
   return all;
 }
