@@ -38,12 +38,13 @@ struct DocData {
       if (isLimbo(n)) return true;
     return false;
   }
-  // Parks the document's visible children in the limbo.
+  // Parks the document's visible children in the limbo. A declaration can live nowhere else
+  // and no handle reaches it, so it goes.
   void clear() {
     pugi::xml_node l = limbo();
     for (pugi::xml_node c = doc.first_child(); c;) {
       pugi::xml_node next = c.next_sibling();
-      if (c != l) l.append_move(c);
+      if (c != l && !l.append_move(c)) doc.remove_child(c);
       c = next;
     }
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "band/Reporter.h"
+#include "clip/mdlClip.h"
 #include "page/SharedReferences.h"
 #include "page/WindowProxy.h"
 
@@ -90,4 +91,5 @@ void ClearAllHighlights() {
   const Proxies proxies = registry().proxies;
   for (const auto& proxy : proxies)
     if (proxy) proxy->ClearOverlays();
+  ResetClippedElements();
 }

@@ -17,5 +17,6 @@ void AddProxy(const std::shared_ptr<WindowProxy>& proxy);
 void RemoveProxy(const WindowProxy* proxy);
 // Cleans up every proxy, last registered first, then drops the shared page references.
 void ProxyCleanup();
-// Takes the clip overlays off every registered page.
+// Takes the clip overlays off every registered page and empties the list of elements clipped
+// whole.
 void ClearAllHighlights();

@@ -1,0 +1,38 @@
+// The clip of this browser thread: the clip document with its frames, the page elements clipped
+// whole with the overlays laid over them, and the count of clipped characters the sharing limit
+// is checked against.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/html.h"
+#include "platform/xml.h"
+
+// The characters a clip may hold and still be shared.
+inline constexpr std::int32_t kSharingLimit = 1000;
+
+// Nothing until the first clip; dropped when clipping mode ends.
+xml::Document& g_ClipXML();
+// The index the next clip receives; never reset.
+std::int32_t& g_ClipIndex();
+// Parallel lists of the elements clipped whole and their overlay DIVs: entries 1 to
+// g_ClippedElementCount(); entry 0 stays empty.
+std::vector<html::Element>& g_ClippedElements();
+std::vector<html::Element>& g_ElementOverlays();
+std::int32_t& g_ClippedElementCount();
+// The characters counted at the last count. 32 bits, so the count always equals the total the
+// clip bar shows, however large the clip.
+std::int32_t& g_ClippedCharCount();
+
+// Creates g_ClipXML with its empty "elements" root unless it exists.
+void InitClipXML();
+// Empties the lists of elements clipped whole (the overlays stay on their pages).
+void ResetClippedElements();
+
+// What one text or element clip counts against the limit: its escaped markup without style
+// elements and tags, white space runs as one space, trimmed, in UTF-16 code units.
+std::int32_t CountedCharacters(const std::string& markup);
+// The total of every text and element clip of g_ClipXML; 0 without a document.
+std::int64_t CountClippedCharacters();
