@@ -11,6 +11,7 @@
 #include "runtime/art.h"
 #include "runtime/controls.h"
 #include "runtime/form.h"
+#include "win32/wide.h"
 
 // After the ports: it needs the Windows headers they bring.
 #include <commctrl.h>
@@ -101,6 +102,16 @@ void checkPaint() {
 // only what any font gives is held: whole-pixel advances without kerning add up, bold is no
 // narrower, and a font's texts are one line high.
 void checkLabelMetrics() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT arial = CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                            L"Arial");
+  HGDIOBJ old = SelectObject(dc, arial);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteObject(arial);
+  DeleteDC(dc);
+  std::printf("measured: Arial is drawn in %s\n", win32::narrow(face).c_str());
   for (const char* caption :
        {"0", "1000", " characters clipped.", " to ", " OVER ", "sharing limit.", "Help", "Cancel"})
     for (const bool bold : {true, false}) {
