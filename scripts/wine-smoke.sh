@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Registers folverra.dll in a private Wine prefix, runs each group of wine_smoke.exe's checks in
 # a process of its own, unregisters. One line a group: passed, FAILED, crashed or timed out, with
-# what the group said when it did not pass; exits non-zero when any group did not pass.
+# what the group said when it did not pass, and the lines a group starts with "measured:" when it
+# did; exits non-zero when any group did not pass.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -51,7 +52,10 @@ run_group() {
     *) verdict="crashed, exit status $status" ;;
   esac
   printf 'wine-smoke: %-15s %s (%d ms)\n' "$group" "$verdict" $((($(date +%s%N) - started) / 1000000))
-  [[ $status -eq 0 ]] && return 0
+  if [[ $status -eq 0 ]]; then
+    printf '%s\n' "$output" | tr -d '\r' | grep '^measured:' | sed 's/^/    /' || true
+    return 0
+  fi
   printf '%s\n' "$output" | tr -d '\r' | grep -v -e '^\s*$' | sed 's/^/    /' || true
   return 1
 }

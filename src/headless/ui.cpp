@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "headless/painting.h"
 #include "platform/controls.h"
 #include "platform/system.h"
 
@@ -37,7 +38,8 @@ struct Window {
   std::vector<HWND> children;  // z-order, top first
   std::thread::id thread;
   std::map<std::string, HANDLE> props;
-  RECT rect{};  // relative to the parent's client area
+  RECT rect{};                     // relative to the parent's client area
+  std::vector<PaintItem> painted;  // what its last paint drew
 };
 
 using Clock = std::chrono::steady_clock;
@@ -571,8 +573,22 @@ BOOL ClientToScreen(HWND hwnd, POINT* point) {
   return TRUE;
 }
 
-// Nothing is drawn here; the controls' geometry is what tests look at.
-void PaintPictures(HWND, const std::vector<PaintItem>&) {}
+BOOL ScreenToClient(HWND hwnd, POINT* point) {
+  RECT r{};
+  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  point->x -= r.left;
+  point->y -= r.top;
+  return TRUE;
+}
+
+// Nothing is drawn here: the window keeps what would have been, for tests to read.
+void PaintControls(HWND hwnd, const std::vector<PaintItem>& items) {
+  withWindow<bool>(hwnd, false, [&](Window& w) {
+    w.painted = items;
+    return true;
+  });
+}
+
 void SetToolTips(HWND, const std::vector<ToolTipItem>&) {}
 void InvalidateRect(HWND hwnd) {
   SendMessage(hwnd, WM_PAINT, 0, 0);
@@ -611,4 +627,24 @@ HCURSOR LoadHandCursor() {
   return reinterpret_cast<HCURSOR>(&handCursor);
 }
 
+namespace {
+HCURSOR& threadCursor() {
+  thread_local HCURSOR cursor = nullptr;
+  return cursor;
+}
+}  // namespace
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  return std::exchange(threadCursor(), cursor);
+}
+
+HCURSOR GetCursor() {
+  return threadCursor();
+}
+
 }  // namespace ui
+
+std::vector<ui::PaintItem> headless::PaintedItems(HWND hwnd) {
+  return ui::withWindow<std::vector<ui::PaintItem>>(hwnd, {},
+                                                    [](ui::Window& w) { return w.painted; });
+}

@@ -1,13 +1,15 @@
 // The calls the controls of a form (runtime/controls.h) are made of: pictures from BMP bytes,
-// painting and tool tips of a form's client area, timers, and the popup menu. A platform
-// implements every function here. The user32 and comctl32 calls answer as those do and raise
-// nothing. Failures elsewhere raise platform::Error: 481 for bytes that are no picture, 91 for
-// the size of Nothing.
+// text metrics, painting and tool tips of a form's client area, timers, and the popup menu. A
+// platform implements every function here. The user32 and comctl32 calls answer as those do and
+// raise nothing. Failures elsewhere raise platform::Error: 481 for bytes that are no picture, 91
+// for the size of Nothing, 53 when a font's file cannot be read, 5 for a face the platform has
+// no metrics of.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/picture.h"
@@ -27,13 +29,44 @@ long PictureHeight(const Picture& picture);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT milliseconds);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 BOOL ClientToScreen(HWND hwnd, POINT* point);
+BOOL ScreenToClient(HWND hwnd, POINT* point);
 void InitCommonControls();
-// Draws each picture into its rectangle of hwnd's client area, stretched to it.
-struct PaintItem {
-  Picture picture;
-  RECT rect;
+
+// Colours as the run-time held them: RGB, or a system colour when the high bit is set.
+constexpr COLORREF vbButtonFace = 0x8000000F;
+constexpr COLORREF vbButtonText = 0x80000012;
+
+// A font as the run-time's font object described it. Size is in points: the em is size * dpi / 72
+// pixels, rounded, with the screen's dpi (96 headless), so 8.25 pt is 11 pixels at 96 dpi.
+struct FontSpec {
+  std::string name = "Arial";
+  double size = 8.25;
+  bool bold = false;
+  bool underline = false;
+  bool operator==(const FontSpec&) const = default;
 };
-void PaintPictures(HWND hwnd, const std::vector<PaintItem>& items);
+
+// A line of text in pixels of the screen: cx is the sum of the characters' advance widths, with
+// no kerning, and cy the font's line height (tmHeight), as GetTextExtentPoint32 answers them.
+SIZE MeasureText(const FontSpec& font, const std::string& utf8);
+
+// One line from the top left of its rectangle, clipped to it, '&' drawn as it is.
+struct TextItem {
+  std::string text;
+  FontSpec font;
+  COLORREF foreColor = vbButtonText;
+  bool opaque = false;  // the rectangle is filled with backColor first
+  COLORREF backColor = vbButtonFace;
+};
+
+// Draws the items into hwnd's client area, the first at the bottom: a picture stretched to its
+// rectangle, a text as above.
+struct PaintItem {
+  RECT rect;
+  std::variant<Picture, TextItem> content;
+};
+void PaintControls(HWND hwnd, const std::vector<PaintItem>& items);
+
 // The tool tips of hwnd's client area: each text shows while the pointer rests in its rectangle.
 // Replaces what an earlier call set.
 struct ToolTipItem {

@@ -63,5 +63,8 @@ void DoEvents();
 
 // IDC_HAND; null when the cursor cannot be loaded.
 HCURSOR LoadHandCursor();
+// The cursor shown for the calling thread; SetCursor answers the one it replaced.
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor();
 
 }  // namespace ui

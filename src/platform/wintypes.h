@@ -36,6 +36,10 @@ using LRESULT = std::intptr_t;
 using LONG_PTR = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
 using COLORREF = DWORD;
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
+         (static_cast<COLORREF>(b) << 16);
+}
 using WCHAR = char16_t;
 
 struct HWND__;
@@ -79,6 +83,10 @@ struct RECT {
   LONG bottom;
 };
 using LPCRECT = const RECT*;
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
 struct MSG {
   HWND hwnd;
   UINT message;
@@ -129,10 +137,12 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCACTIVATE = 0x0086;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
@@ -142,6 +152,7 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr UINT WM_USER = 0x0400;
+constexpr int HTCLIENT = 1;
 constexpr UINT WM_APP = 0x8000;
 
 constexpr DWORD WS_CHILD = 0x40000000;

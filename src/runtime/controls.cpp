@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::int32_t kInvalidPicture = 481;
 constexpr std::int32_t kSubscriptOutOfRange = 9;
+constexpr std::int32_t kInvalidPropertyValue = 380;
 
 // Timer ids are unique in the process, so a form never confuses two of its timers.
 UINT_PTR nextTimerId() {
@@ -55,6 +56,38 @@ void Image::setPicture(const Picture& picture) {
   if (Stretch || !picture_) return;
   Width = PictureWidth(picture_);
   Height = PictureHeight(picture_);
+}
+
+void Image::appendPaint(std::vector<PaintItem>& items) const {
+  if (picture_) items.push_back({formRect(), picture_});
+}
+
+void Label::setCaption(std::string caption) {
+  caption_ = std::move(caption);
+  fit();
+}
+
+void Label::setFont(const FontSpec& font) {
+  if (!(font.size > 0)) platform::raise(kInvalidPropertyValue);
+  font_ = font;
+  fit();
+}
+
+void Label::setAutoSize(bool autoSize) {
+  autoSize_ = autoSize;
+  fit();
+}
+
+void Label::fit() {
+  if (!autoSize_) return;
+  const SIZE size = MeasureText(font_, caption_);
+  Width = size.cx;
+  Height = size.cy;
+}
+
+void Label::appendPaint(std::vector<PaintItem>& items) const {
+  items.push_back(
+      {formRect(), TextItem{caption_, font_, ForeColor, BackStyle == vbOpaque, BackColor}});
 }
 
 Timer::Timer(Form& form) : form_(form), id_(nextTimerId()) {

@@ -1,7 +1,7 @@
-// Controls of a form, written once on the ui port. Pictures, images, picture boxes and the
-// popup menu are windowless, as the original run-time's were: the form keeps them, paints them
-// and hands mouse messages to the topmost visible one under the pointer. Timers post WM_TIMER
-// to their form's window.
+// Controls of a form, written once on the ui port. Pictures, images, labels, picture boxes and
+// the popup menu are windowless, as the original run-time's were: the form keeps them, paints
+// them in z-order and hands mouse messages and the cursor to the topmost visible one under the
+// pointer. Timers post WM_TIMER to their form's window.
 #pragma once
 
 #include <functional>
@@ -15,9 +15,17 @@ namespace ui {
 
 class Form;
 
+// MousePointer: the form's cursor, or the control's MouseIcon.
+constexpr int vbDefault = 0;
+constexpr int vbCustom = 99;
+// BackStyle of a label.
+constexpr int vbTransparent = 0;
+constexpr int vbOpaque = 1;
+
 // The art compiled into the module (assets/*.bmp, by file name without extension); raises 481
 // "Invalid picture" for a name that is not there.
 Picture LoadArt(std::string_view name);
+
 class Control {
  public:
   virtual ~Control() = default;
@@ -30,6 +38,8 @@ class Control {
   long Height = 0;
   bool Visible = true;
   std::string ToolTipText;
+  int MousePointer = vbDefault;
+  Picture MouseIcon;  // a cursor (an icon picture), shown with vbCustom
   // The picture box the control sits in; its position is relative to that one's.
   Control* Container = nullptr;
 
@@ -41,7 +51,8 @@ class Control {
   RECT formRect() const;
   // Visible itself and in every container.
   bool shown() const;
-  virtual const Picture* paintedPicture() const { return nullptr; }
+  // Adds what the form draws of the control.
+  virtual void appendPaint(std::vector<PaintItem>& items) const { (void)items; }
 
  protected:
   explicit Control(Form& form);
@@ -54,10 +65,36 @@ class Image : public Control {
   bool Stretch = false;
   void setPicture(const Picture& picture);
   const Picture& picture() const { return picture_; }
-  const Picture* paintedPicture() const override { return picture_ ? &picture_ : nullptr; }
+  void appendPaint(std::vector<PaintItem>& items) const override;
 
  private:
   Picture picture_;
+};
+
+// One line of text. The defaults are the run-time's, except the font: the forms here use Arial.
+class Label : public Control {
+ public:
+  explicit Label(Form& form) : Control(form) {}
+  COLORREF ForeColor = vbButtonText;
+  COLORREF BackColor = vbButtonFace;
+  int BackStyle = vbOpaque;
+
+  const std::string& caption() const { return caption_; }
+  void setCaption(std::string caption);
+  const FontSpec& font() const { return font_; }
+  // Raises 380 "Invalid property value" for a size that is not positive.
+  void setFont(const FontSpec& font);
+  // With AutoSize the label takes its caption's size in its font, now and whenever either
+  // changes; turning it off leaves the size as it is.
+  bool autoSize() const { return autoSize_; }
+  void setAutoSize(bool autoSize);
+  void appendPaint(std::vector<PaintItem>& items) const override;
+
+ private:
+  void fit();
+  std::string caption_;
+  FontSpec font_;
+  bool autoSize_ = false;
 };
 
 // A borderless container in pixel scale.

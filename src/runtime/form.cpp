@@ -131,6 +131,9 @@ LRESULT Form::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     paint();
     return 0;
   }
+  if (msg == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == hwnd &&
+      (lParam & 0xFFFF) == HTCLIENT && showControlCursor())
+    return TRUE;
   if (msg == WM_TIMER) timer(static_cast<UINT_PTR>(wParam));
   if (isMouseButton(msg)) mouse(msg, wParam, lParam);
   return ui::DefWindowProc(hwnd, msg, wParam, lParam);
@@ -148,11 +151,10 @@ void Form::paint() {
   std::vector<ToolTipItem> tips;
   for (const Control* control : controls_) {
     if (!control->shown()) continue;
-    if (control->paintedPicture())
-      items.push_back({*control->paintedPicture(), control->formRect()});
+    control->appendPaint(items);
     if (!control->ToolTipText.empty()) tips.push_back({control->formRect(), control->ToolTipText});
   }
-  PaintPictures(hwnd_, items);
+  PaintControls(hwnd_, items);
   SetToolTips(hwnd_, tips);
 }
 
@@ -160,6 +162,15 @@ Control* Form::controlAt(POINT point) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
     if ((*it)->shown() && inside((*it)->formRect(), point)) return *it;
   return nullptr;
+}
+
+bool Form::showControlCursor() const {
+  POINT point{};
+  if (!ui::GetCursorPos(&point) || !ui::ScreenToClient(hwnd_, &point)) return false;
+  const Control* control = controlAt(point);
+  if (!control || control->MousePointer != vbCustom || !control->MouseIcon) return false;
+  ui::SetCursor(static_cast<HCURSOR>(control->MouseIcon.handle()));
+  return true;
 }
 
 // A click is a left press and release on the same control, as the run-time had it.

@@ -58,6 +58,8 @@ class Form {
   void timer(UINT_PTR id);
   // Topmost shown control at a point of the client area.
   Control* controlAt(POINT point) const;
+  // Shows the cursor of the control under the pointer, when it has one of its own.
+  bool showControlCursor() const;
 
   HWND hwnd_ = nullptr;
   std::vector<Control*> controls_;  // in z-order, bottom first

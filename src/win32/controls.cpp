@@ -3,12 +3,12 @@
 #include <commctrl.h>
 
 #include <map>
-#include <memory>
 #include <set>
-#include <type_traits>
 
 #include "runtime/controls.h"
+#include "win32/gdi.h"
 #include "win32/module.h"
+#include "win32/text.h"
 #include "win32/wide.h"
 
 namespace ui {
@@ -16,28 +16,9 @@ namespace {
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
-struct DcDeleter {
-  void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-using MemoryDC = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-struct ObjectDeleter {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-};
-using GdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, ObjectDeleter>;
-
-// Selects an object into a DC for as long as it lives.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
-  ~Selection() { ::SelectObject(dc_, old_); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
+using win32::GdiObject;
+using win32::MemoryDC;
+using win32::Selection;
 
 void drawPicture(HDC dc, const Picture& picture, const RECT& r) {
   const int width = r.right - r.left;
@@ -141,6 +122,10 @@ BOOL ClientToScreen(HWND hwnd, POINT* point) {
   return ::ClientToScreen(hwnd, point);
 }
 
+BOOL ScreenToClient(HWND hwnd, POINT* point) {
+  return ::ScreenToClient(hwnd, point);
+}
+
 void InitCommonControls() {
   INITCOMMONCONTROLSEX init{static_cast<DWORD>(sizeof(INITCOMMONCONTROLSEX)), ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&init);
@@ -150,8 +135,8 @@ void InvalidateRect(HWND hwnd) {
   ::InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-// Ends the paint even when a picture fails, or WM_PAINT would come back for ever.
-void PaintPictures(HWND hwnd, const std::vector<PaintItem>& items) {
+// Ends the paint even when an item fails, or WM_PAINT would come back for ever.
+void PaintControls(HWND hwnd, const std::vector<PaintItem>& items) {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(hwnd, &ps);
   struct PaintEnd {
@@ -160,7 +145,12 @@ void PaintPictures(HWND hwnd, const std::vector<PaintItem>& items) {
     ~PaintEnd() { ::EndPaint(hwnd, ps); }
   } end{hwnd, &ps};
   if (!dc) return;
-  for (const PaintItem& item : items) drawPicture(dc, item.picture, item.rect);
+  for (const PaintItem& item : items) {
+    if (const auto* picture = std::get_if<Picture>(&item.content))
+      drawPicture(dc, *picture, item.rect);
+    else
+      win32::DrawTextItem(dc, item.rect, std::get<TextItem>(item.content));
+  }
 }
 
 // One tool tip window per form, owned by it, so it goes with the form's window.

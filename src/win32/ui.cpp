@@ -174,5 +174,11 @@ void DoEvents() {
 HCURSOR LoadHandCursor() {
   return ::LoadCursor(nullptr, IDC_HAND);
 }
+HCURSOR SetCursor(HCURSOR cursor) {
+  return ::SetCursor(cursor);
+}
+HCURSOR GetCursor() {
+  return ::GetCursor();
+}
 
 }  // namespace ui

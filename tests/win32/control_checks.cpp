@@ -1,5 +1,5 @@
-// The controls on the real window system: compiled-in art, painting and tool tips, timers, the
-// popup menu.
+// The controls on the real window system: compiled-in art, painting and tool tips, labels'
+// text, timers, the popup menu.
 #include <cstdio>
 #include <functional>
 #include <tuple>
@@ -11,6 +11,7 @@
 #include "runtime/art.h"
 #include "runtime/controls.h"
 #include "runtime/form.h"
+#include "win32/wide.h"
 
 // After the ports: it needs the Windows headers they bring.
 #include <commctrl.h>
@@ -23,6 +24,7 @@ constexpr std::int32_t kInvalidPicture = 481;
 class ControlsForm : public ui::Form {
  public:
   ui::Image art{*this};
+  ui::Label label{*this};  // empty and so unseen, but where the label checks put text
   ui::Timer timer{*this};
 
  protected:
@@ -96,6 +98,98 @@ void checkPaint() {
          "a hidden control keeps its tool tip");
 }
 
+// GDI's widths, printed to be set beside the headless ones. Wine's Arial may be another font, so
+// only what any font gives is held: whole-pixel advances without kerning add up, bold is no
+// narrower, and a font's texts are one line high.
+void checkLabelMetrics() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT arial = CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                            L"Arial");
+  HGDIOBJ old = SelectObject(dc, arial);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteObject(arial);
+  DeleteDC(dc);
+  std::printf("measured: Arial is drawn in %s\n", win32::narrow(face).c_str());
+  for (const char* caption :
+       {"0", "1000", " characters clipped.", " to ", " OVER ", "sharing limit.", "Help", "Cancel"})
+    for (const bool bold : {true, false}) {
+      const ui::FontSpec font{"Arial", 8.25, bold, false};
+      const SIZE size = ui::MeasureText(font, caption);
+      char what[48];
+      std::snprintf(what, sizeof what, "\"%s\" %s", caption, bold ? "bold" : "regular");
+      std::printf("measured: Arial 8.25 pt %-30s %3ld x %ld\n", what, static_cast<long>(size.cx),
+                  static_cast<long>(size.cy));
+      expect(size.cx > 0 && size.cy >= 11 && size.cy == ui::MeasureText(font, "").cy &&
+                 ui::MeasureText(font, std::string(caption) + caption).cx == 2 * size.cx &&
+                 size.cx >= ui::MeasureText({"Arial", 8.25, false, false}, caption).cx,
+             std::string(what) + " is not one line of advances that add up");
+    }
+}
+
+// The client area's top left 120 x 40, row by row; and how many pixels of a rectangle differ
+// between two of them.
+constexpr int kShotWidth = 120, kShotHeight = 40;
+std::vector<COLORREF> snapshot(HWND hwnd) {
+  std::vector<COLORREF> all;
+  HDC dc = GetDC(hwnd);
+  for (int y = 0; y < kShotHeight; ++y)
+    for (int x = 0; x < kShotWidth; ++x) all.push_back(GetPixel(dc, x, y));
+  ReleaseDC(hwnd, dc);
+  return all;
+}
+int changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, const RECT& in) {
+  int n = 0;
+  for (int y = in.top; y < in.bottom; ++y)
+    for (int x = in.left; x < in.right; ++x)
+      n += a[static_cast<std::size_t>(y * kShotWidth + x)] !=
+           b[static_cast<std::size_t>(y * kShotWidth + x)];
+  return n;
+}
+
+// A label over the art draws inside its rectangle only: transparent, its top row (above the
+// digits) stays the art's; opaque, it is the back colour; underlined, a line spans its bottom.
+void checkLabel() {
+  ControlsForm form;
+  HWND hwnd = form.hWnd();
+  ui::MoveWindow(hwnd, 0, 0, 200, 120, TRUE);
+  form.art.Stretch = true;
+  form.art.setPicture(ui::LoadArt("clip_button"));
+  form.art.Width = kShotWidth;
+  form.art.Height = kShotHeight;
+  ui::Label& label = form.label;
+  label.Left = 8;
+  label.Top = 6;
+  label.ForeColor = RGB(255, 0, 0);
+  label.BackColor = RGB(0, 0, 255);
+  label.setAutoSize(true);
+  label.setCaption("1000");
+  form.Show();
+  const auto drawn = [&](bool visible, int backStyle, bool underline) {
+    label.Visible = visible;
+    label.BackStyle = backStyle;
+    label.setFont({"Arial", 8.25, true, underline});
+    repaint(hwnd);
+    return snapshot(hwnd);
+  };
+  const auto art = drawn(false, ui::vbTransparent, false);
+  const auto plain = drawn(true, ui::vbTransparent, false);
+  const auto opaque = drawn(true, ui::vbOpaque, false);
+  const auto underlined = drawn(true, ui::vbTransparent, true);
+  const RECT r = label.formRect(), all{0, 0, kShotWidth, kShotHeight};
+  const RECT top{r.left, r.top, r.right, r.top + 1},
+      bottom{r.left, r.bottom - 3, r.right, r.bottom};
+  const std::vector<COLORREF> blue(art.size(), RGB(0, 0, 255));
+  expect(r.right - r.left == ui::MeasureText(label.font(), "1000").cx,
+         "AutoSize did not fit the caption");
+  expect(changed(plain, art, r) > 0 && changed(plain, art, all) == changed(plain, art, r),
+         "the text is not drawn inside the label only");
+  expect(changed(plain, art, top) == 0, "a transparent label hides the art");
+  expect(changed(opaque, blue, top) == 0, "an opaque label's top row is not its back colour");
+  expect(changed(underlined, plain, bottom) >= r.right - r.left - 2, "no line under the text");
+}
+
 void checkTimer() {
   ControlsForm form;
   form.Load();
@@ -160,6 +254,8 @@ void checkMenuDismissed() {
 void runControlChecks() {
   runEach({{"art", checkArt},
            {"paint", checkPaint},
+           {"label metrics", checkLabelMetrics},
+           {"label", checkLabel},
            {"timer", checkTimer},
            {"menu", checkMenuDismissed}});
 }
