@@ -2,6 +2,7 @@
 
 #include "band/Reporter.h"
 #include "platform/regexp.h"
+#include "runtime/strings.h"
 
 namespace {
 
@@ -21,16 +22,6 @@ ClipState& state() {
   return s;
 }
 
-std::int32_t utf16Length(const std::string& utf8) {
-  std::int32_t units = 0;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
-    units += byte >= 0xF0 ? 2 : 1;        // beyond the Basic Multilingual Plane: a pair
-  }
-  return units;
-}
-
 // The replacements that leave a clip's visible text: style elements, then tags, then runs of
 // white space, each by one space.
 class TextCounter {
@@ -47,7 +38,8 @@ class TextCounter {
     for (const regexp::RegExp& step : steps_) text = step.Replace(text, " ");
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return 0;
-    return utf16Length(text.substr(first, text.find_last_not_of(' ') - first + 1));
+    return static_cast<std::int32_t>(platform::utf16Length(
+        std::string_view(text).substr(first, text.find_last_not_of(' ') - first + 1)));
   }
 
  private:
