@@ -22,8 +22,7 @@ struct Loads : browser::Events {
 using RealPagesTest = ToolbarFixture;
 
 TEST_F(RealPagesTest, EverySavedPageOpensWithAProxyForItAndEachFrame) {
-  const std::filesystem::path folder =
-      std::filesystem::path(FOLVERRA_TESTS_DIR) / "corpora/real-pages";
+  const std::filesystem::path folder = std::filesystem::path(FOLVERRA_REAL_PAGES);
   int pages = 0, failedFrames = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (entry.path().extension() != ".html") continue;
