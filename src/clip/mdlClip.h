@@ -36,3 +36,7 @@ void ResetClippedElements();
 std::int32_t CountedCharacters(const std::string& markup);
 // The total of every text and element clip of g_ClipXML; 0 without a document.
 std::int64_t CountClippedCharacters();
+
+// Counts the clip, shows the count and its distance to the limit on the clip bar, lays the bar
+// out for the new texts and stores the count in g_ClippedCharCount.
+void CalcPopLimit();

@@ -48,3 +48,13 @@ void ClearBorderReferences() {
   g_BorderTop() = {};
   g_BorderBottom() = {};
 }
+
+VARIANT_BOOL& g_bContextMenuVisible() {
+  thread_local VARIANT_BOOL visible = 0;
+  return visible;
+}
+
+VARIANT_BOOL& g_bDoneClippingOpen() {
+  thread_local VARIANT_BOOL open = 0;
+  return open;
+}

@@ -162,6 +162,12 @@ void frmToolband::Form_Unload(int& cancel) {
   cancel = 0;
 }
 
+std::int16_t frmToolband::LumoraMode() {
+  std::int16_t result = 0;
+  reporter_.guard("Get LumoraMode()", [&] { result = bLumoraMode; });
+  return result;
+}
+
 html::Document frmToolband::Document() {
   html::Document result;
   reporter_.guard("Get Document()", [&] { result = oDocument; });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,13 @@ class frmToolband : public ui::Form {
   std::shared_ptr<EventProxy> evtSettings;
   http::Request oSettingsRequest;
   VARIANT_BOOL bPrint = 0;
+  // Clipping mode as last assigned: 1 is on (the page proxies test for 1), 0 off.
+  std::int16_t bLumoraMode = 0;
+
+  std::int16_t LumoraMode();
+  // Any value but 0 starts clipping, 0 ends it; the value is stored once the path has run.
+  void setLumoraMode(std::int16_t value);
+  void imgClipIt_Click(int index);
 
   html::Document Document();
   void LayoutToolbar();
