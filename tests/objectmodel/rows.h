@@ -51,15 +51,19 @@ inline constexpr std::uint32_t kInvalidTarget = 0x800A0258;  // "Invalid target 
 
 using Members = std::vector<std::pair<std::string, Raw>>;
 
+// The engine: the target element's members, its attributes collection (as the engine lists it,
+// typed values and unset attributes included) and its type information's name.
+struct Engine {
+  Members members;
+  Members attributes;
+  const char* type = nullptr;
+};
+
 struct Row {
   const char* behaviour;
   // The headless page, at kPageUrl; the element the row reads has the id "t".
   const char* page;
-  // The engine: the target element's members, its attributes collection (as the engine lists
-  // it, typed values and unset attributes included) and its type information's name.
-  Members members;
-  Members attributes;
-  const char* engineType;
+  Engine engine;
   std::function<std::string(html::Element&)> probe;
   std::string expected;
 };
@@ -103,42 +107,42 @@ inline std::string listed(const html::Element& e, const std::string& name) {
   return "absent";
 }
 
+// Inserts markup at where: "inserted", or what it raised.
+inline std::function<std::string(html::Element&)> inserting(const char* where) {
+  return [where](html::Element& e) {
+    return outcome([&] {
+      e.insertAdjacentHTML(where, "<b>x</b>");
+      return std::string("inserted");
+    });
+  };
+}
+
 inline std::vector<Row> rows() {
   using html::Element;
   return {
       {"an image's src is absolute, resolved against the page's base",
        R"(<base href="http://127.0.0.1:8080/base/"><img id="t" src="pics/a.png">)",
-       {{"src", text("http://127.0.0.1:8080/base/pics/a.png")}},
-       {},
-       nullptr,
+       {.members = {{"src", text("http://127.0.0.1:8080/base/pics/a.png")}}},
        [](Element& e) { return e.src(); },
        "http://127.0.0.1:8080/base/pics/a.png"},
       {"a link's href is absolute, resolved against the page's address",
        R"(<a id="t" href="../up.htm?q=1">up</a>)",
-       {{"href", text("http://127.0.0.1:8080/up.htm?q=1")}},
-       {},
-       nullptr,
+       {.members = {{"href", text("http://127.0.0.1:8080/up.htm?q=1")}}},
        [](Element& e) { return e.href(); },
        "http://127.0.0.1:8080/up.htm?q=1"},
       {"getAttribute answers an address as the page wrote it",
        R"(<a id="t" href="../up.htm">up</a>)",
-       {},
-       {{"href", text("../up.htm")}},
-       nullptr,
+       {.attributes = {{"href", text("../up.htm")}}},
        [](Element& e) { return e.getAttribute("HREF").value_or("null"); },
        "../up.htm"},
       {"getAttribute of an attribute the page did not write is null",
        R"(<embed id="t" src="m.swf">)",
-       {},
-       {{"src", text("m.swf")}},
-       nullptr,
+       {.attributes = {{"src", text("m.swf")}}},
        [](Element& e) { return e.getAttribute("flashvars").value_or("null"); },
        "null"},
       {"setAttribute in another case replaces the attribute",
        R"(<div id="t" title="old">x</div>)",
-       {},
-       {{"title", text("old")}},
-       nullptr,
+       {.attributes = {{"title", text("old")}}},
        [](Element& e) {
          e.setAttribute("TITLE", "new");
          return e.getAttribute("title").value_or("null") + " " + listed(e, "title");
@@ -146,9 +150,7 @@ inline std::vector<Row> rows() {
        "new new"},
       {"removing the class removes it under either name",
        R"(<div id="t" class="c">x</div>)",
-       {},
-       {{"class", text("c")}},
-       nullptr,
+       {.attributes = {{"class", text("c")}}},
        [](Element& e) {
          const bool removed = e.removeAttribute("class");
          return std::string(removed ? "removed " : "kept ") +
@@ -157,29 +159,23 @@ inline std::vector<Row> rows() {
        "removed null"},
       {"an image reads its rendered size without size attributes",
        R"(<img id="t" src="a.png" style="width:40px;height:30px">)",
-       {{"width", integer(40)}, {"height", integer(30)}},
-       {},
-       nullptr,
+       {.members = {{"width", integer(40)}, {"height", integer(30)}}},
        [](Element& e) { return std::to_string(e.width()) + "x" + std::to_string(e.height()); },
        "40x30"},
       {"a boolean attribute lists as true, however the page wrote it",
        R"(<input id="t" type="checkbox" checked="checked" disabled>)",
-       {},
-       {{"type", text("checkbox")},
-        {"checked", flag(true)},
-        {"disabled", flag(true)},
-        {"readOnly", flag(false)}},
-       nullptr,
+       {.attributes = {{"type", text("checkbox")},
+                       {"checked", flag(true)},
+                       {"disabled", flag(true)},
+                       {"readOnly", flag(false)}}},
        [](Element& e) { return listed(e, "checked") + " " + listed(e, "disabled"); },
        "true true"},
       {"a cell's spans list under their property names as numbers",
        R"(<table><tr><td id="t" rowspan="02" nowrap>x</td></tr></table>)",
-       {},
-       {{"rowSpan", integer(2)},
-        {"colSpan", integer(1)},
-        {"noWrap", flag(true)},
-        {"tabIndex", integer(0)}},
-       nullptr,
+       {.attributes = {{"rowSpan", integer(2)},
+                       {"colSpan", integer(1)},
+                       {"noWrap", flag(true)},
+                       {"tabIndex", integer(0)}}},
        [](Element& e) {
          return listed(e, "rowSpan") + " " + listed(e, "colSpan") + " " + listed(e, "noWrap") +
                 " " + listed(e, "tabIndex");
@@ -187,80 +183,55 @@ inline std::vector<Row> rows() {
        "2 1 true 0"},
       {"a copy keeps the same pairs of the collection on both platforms",
        R"html(<div id="t" class="c" title="T" onclick="go()" tabindex="0" align="left">x</div>)html",
-       {},
-       {{"id", text("t")},
-        {"class", text("c")},
-        {"title", text("T")},
-        {"onclick", null()},
-        {"accessKey", text("")},
-        {"dataFld", null()},
-        {"tabIndex", integer(0)},
-        {"disabled", flag(false)},
-        {"hideFocus", flag(false)},
-        {"contentEditable", text("inherit")},
-        {"align", text("left")}},
-       nullptr,
+       {.attributes = {{"id", text("t")},
+                       {"class", text("c")},
+                       {"title", text("T")},
+                       {"onclick", null()},
+                       {"accessKey", text("")},
+                       {"dataFld", null()},
+                       {"tabIndex", integer(0)},
+                       {"disabled", flag(false)},
+                       {"hideFocus", flag(false)},
+                       {"contentEditable", text("inherit")},
+                       {"align", text("left")}}},
        [](Element& e) { return keptPairs(e); },
        "id=t title=T align=left"},
       {"innerText breaks lines between blocks, twice around paragraphs, tabs between cells",
        R"(<div id="t"><p>one</p><p>two</p><div>three</div>four<br>five)"
        R"(<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table></div>)",
-       {{"innerText", text("one\r\n\r\ntwo\r\n\r\nthree\r\nfour\r\nfive\r\n1\t2\r\n3")}},
-       {},
-       nullptr,
+       {.members = {{"innerText",
+                     text("one\r\n\r\ntwo\r\n\r\nthree\r\nfour\r\nfive\r\n1\t2\r\n3")}}},
        [](Element& e) { return e.innerText(); },
        "one\r\n\r\ntwo\r\n\r\nthree\r\nfour\r\nfive\r\n1\t2\r\n3"},
       {"an image's type name is HTMLImg in every document mode",
        R"(<img id="t" src="a.png">)",
-       {},
-       {},
-       "DispHTMLImg",
+       {.type = "DispHTMLImg"},
        [](Element& e) { return e.typeName(); },
        "HTMLImg"},
       {"a cell's type name is HTMLTableCell in every document mode",
        R"(<table><tr><td id="t">x</td></tr></table>)",
-       {},
-       {},
-       "DispHTMLTableCell",
+       {.type = "DispHTMLTableCell"},
        [](Element& e) { return e.typeName(); },
        "HTMLTableCell"},
       {"a member the element lacks raises 438",
        R"(<div id="t">x</div>)",
-       {{"object", failure(kUnknownName)}},
-       {},
-       nullptr,
+       {.members = {{"object", failure(kUnknownName)}}},
        [](Element& e) { return outcome([&] { return e.object().typeName(); }); },
        "error 438"},
       {"a member of Nothing raises 91",
        R"(<html id="t"><body>x</body></html>)",
-       {{"parentElement", null()}},
-       {},
-       nullptr,
+       {.members = {{"parentElement", null()}}},
        [](Element& e) { return outcome([&] { return e.parentElement().tagName(); }); },
        "error 91"},
       {"inserting markup into a table raises 5",
        R"(<table id="t"><tr><td>x</td></tr></table>)",
-       {{"insertAdjacentHTML", failure(kInvalidTarget)}},
-       {},
-       nullptr,
-       [](Element& e) {
-         return outcome([&] {
-           e.insertAdjacentHTML("afterBegin", "<b>x</b>");
-           return std::string("inserted");
-         });
-       },
+       {.members = {{"insertAdjacentHTML", failure(kInvalidTarget)}}},
+       inserting("afterBegin"),
        "error 5"},
       {"inserting markup at a place that does not exist raises 5",
        R"(<div id="t">x</div>)",
-       {{"insertAdjacentHTML", failure(kInvalidArg)}},
-       {},
-       nullptr,
-       [](Element& e) {
-         return outcome([&] {
-           e.insertAdjacentHTML("inside", "<b>x</b>");
-           return std::string("inserted");
-         });
-       },
+       {.members = {{"insertAdjacentHTML", failure(kInvalidArg)}}},
+       inserting("inside"),
        "error 5"},
   };
 }

@@ -17,11 +17,11 @@ win32::Value valueOf(const objectmodel::Raw& raw) {
 
 Scripted engineOf(const objectmodel::Row& row) {
   auto object = ScriptedObject::make();
-  for (const auto& [member, raw] : row.members)
+  for (const auto& [member, raw] : row.engine.members)
     raw.kind == objectmodel::Raw::Kind::Failure ? object->fail(member, raw.hresult)
                                                 : object->answer(member, valueOf(raw));
-  for (const auto& [name, raw] : row.attributes) object->attribute(name, valueOf(raw));
-  if (row.engineType) object->typeNamed(row.engineType);
+  for (const auto& [name, raw] : row.engine.attributes) object->attribute(name, valueOf(raw));
+  if (row.engine.type) object->typeNamed(row.engine.type);
   return object;
 }
 
