@@ -89,11 +89,11 @@ TEST(LabelMetrics, WidthIsTheSumOfRoundedAdvancesAndHeightTheRoundedAscentAndDes
 }
 
 TEST(LabelMetrics, AFontThatCannotBeMeasuredIsRefusedWithAClearError) {
-  const std::tuple<const char*, std::optional<std::string>, const char*, int, const char*> cases[] =
-      {
-          {"the font file is missing", "/nonexistent", "Arial", 53, "fonts-liberation2"},
-          {"a face there are no metrics of", std::nullopt, "Tahoma", 5, "Tahoma"},
-      };
+  using Dir = std::optional<std::string>;
+  const std::tuple<const char*, Dir, const char*, int, const char*> cases[] = {
+      {"the font file is missing", "/nonexistent", "Arial", 53, "fonts-liberation2"},
+      {"a face there are no metrics of", std::nullopt, "Tahoma", 5, "Tahoma"},
+  };
   for (const auto& [name, dir, face, number, says] : cases) {
     SCOPED_TRACE(name);
     testing_support::ScopedEnv fontDir("FOLVERRA_FONT_DIR", dir);
@@ -127,24 +127,13 @@ TEST(LabelMetrics, ThreadsMeasuringAtOnceEachGetTheAnswerOfOne) {
 
 TEST(LabelControl, AutoSizeFollowsCaptionAndFontAndLetsGoWhenTurnedOff) {
   ui::Label& label = ui::Instance<Strip>::get().count;
+  const auto font = [&](ui::FontSpec f) { return [&label, f] { label.setFont(f); }; };
   const std::tuple<const char*, std::function<void()>, long, long> steps[] = {
       {"a longer caption widens it", [&] { label.setCaption(" characters clipped."); }, 103, 12},
-      {"a regular font narrows it",
-       [&] {
-         label.setFont({"Arial", 8.25});
-       },
-       96, 12},
-      {"a larger font makes it taller",
-       [&] {
-         label.setFont({"Arial", 9, true});
-       },
-       113, 14},
+      {"a regular font narrows it", font({"Arial", 8.25}), 96, 12},
+      {"a larger font makes it taller", font({"Arial", 9, true}), 113, 14},
       {"without AutoSize a caption keeps the size",
-       [&] {
-         label.setAutoSize(false);
-         label.setCaption("0");
-       },
-       113, 14},
+       [&] { label.setAutoSize(false), label.setCaption("0"); }, 113, 14},
       {"turning AutoSize on fits at once", [&] { label.setAutoSize(true); }, 7, 14},
   };
   for (const auto& [name, change, width, height] : steps) {
@@ -162,19 +151,17 @@ TEST(LabelControl, TheFormDrawsHitsAndPointsWithItsShownLabelsOverItsPictures) {
   POINT savedPos{};
   ui::GetCursorPos(&savedPos);
   const HCURSOR savedCursor = ui::GetCursor();
-  const std::tuple<const char*, POINT, bool, std::vector<std::string>, const char*, bool> cases[] =
-      {
-          {"on the count", {20, 10}, true, {"picture", "1000", "Help"}, "1000", false},
-          {"on the link", {45, 10}, true, {"picture", "1000", "Help"}, "Help", true},
-          {"past the link's last pixel",
-           {62, 10},
-           true,
-           {"picture", "1000", "Help"},
-           "picture",
-           false},
-          {"below the count's line", {20, 17}, true, {"picture", "1000", "Help"}, "picture", false},
-          {"where a hidden link is", {45, 10}, false, {"picture", "1000"}, "picture", false},
-      };
+  using Drawn = std::vector<std::string>;
+  const Drawn all = {"picture", "1000", "Help"}, noLink = {"picture", "1000"};
+  // Where the pointer is, whether the link is shown; what is drawn, what a click there reaches
+  // and whether the hand shows.
+  const std::tuple<const char*, POINT, bool, Drawn, const char*, bool> cases[] = {
+      {"on the count", {20, 10}, true, all, "1000", false},
+      {"on the link", {45, 10}, true, all, "Help", true},
+      {"past the link's last pixel", {62, 10}, true, all, "picture", false},
+      {"below the count's line", {20, 17}, true, all, "picture", false},
+      {"where a hidden link is", {45, 10}, false, noLink, "picture", false},
+  };
   for (const auto& [name, point, linkShown, drawn, clicked, hand] : cases) {
     SCOPED_TRACE(name);
     Strip& strip = ui::Instance<Strip>::get();
