@@ -205,19 +205,15 @@ TEST(BrowserThreadTest, AWindowOnAThreadOfItsOwnIsListedUntilItQuits) {
 }
 
 TEST(FrameAddressTest, SourcesResolveAgainstThePage) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"../../../top.html", "http://127.0.0.1:8080/top.html"},
-      {"./sub/./x.html?q=1#f", "http://127.0.0.1:8080/a/sub/x.html?q=1#f"},
-      {"?other", "http://127.0.0.1:8080/a/page.html?other"},
-      {"#part", "http://127.0.0.1:8080/a/page.html?q#part"},
-      {"//localhost:9/x.html", "http://localhost:9/x.html"},
-      {"", "http://127.0.0.1:8080/a/page.html?q"},
-  };
-  for (const auto& [ref, expected] : cases)
-    EXPECT_EQ(headless::resolveUrl("http://127.0.0.1:8080/a/page.html?q#old", ref), expected)
-        << ref;
-  // Other bases: the base, the reference, and what it resolves to.
-  const std::tuple<const char*, const char*, const char*> bases[] = {
+  const char* page = "http://127.0.0.1:8080/a/page.html?q#old";
+  // The base, the reference, and what it resolves to.
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {page, "../../../top.html", "http://127.0.0.1:8080/top.html"},
+      {page, "./sub/./x.html?q=1#f", "http://127.0.0.1:8080/a/sub/x.html?q=1#f"},
+      {page, "?other", "http://127.0.0.1:8080/a/page.html?other"},
+      {page, "#part", "http://127.0.0.1:8080/a/page.html?q#part"},
+      {page, "//localhost:9/x.html", "http://localhost:9/x.html"},
+      {page, "", "http://127.0.0.1:8080/a/page.html?q"},
       {"file:///srv/pages/frameset.html", "sub/../right.html", "file:///srv/pages/right.html"},
       {"http://127.0.0.1:9", "?q", "http://127.0.0.1:9/?q"},
       {"http://127.0.0.1:9/a/", " b.html\n", "http://127.0.0.1:9/a/b.html"},
@@ -225,7 +221,7 @@ TEST(FrameAddressTest, SourcesResolveAgainstThePage) {
       {"about:blank", "x.html", "x.html"},
       {"about:blank", "#f", "#f"},
   };
-  for (const auto& [base, ref, expected] : bases)
+  for (const auto& [base, ref, expected] : cases)
     EXPECT_EQ(headless::resolveUrl(base, ref), expected) << base << " " << ref;
 }
 

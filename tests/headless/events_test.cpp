@@ -70,15 +70,9 @@ TEST(Events, PointerMovesBecomeOutOverPairsNamingBothElements) {
 }
 
 TEST(Events, PressAndReleaseGiveClicksMenusAndSelections) {
-  struct Case {
-    const char* name;
-    long button;
-    const char* path;  // "x,y ...": pressed at the first point, moved on, released at the last
-    bool cancelSelectStart;
-    const char* heard;
-    const char* selection;
-  };
-  const Case cases[] = {
+  // The button; the path "x,y ...", pressed at the first point, moved on, released at the last;
+  // whether selectstart is cancelled; what was heard and the selection's type.
+  const std::tuple<const char*, long, const char*, bool, const char*, const char*> cases[] = {
       {"left click", pointer::kLeft, "150,150", false,
        "inner:mouseup inner ->-; inner:click inner ->-; ", "None"},
       {"right click", pointer::kRight, "150,150", false,
@@ -91,24 +85,24 @@ TEST(Events, PressAndReleaseGiveClicksMenusAndSelections) {
       {"drag refused", pointer::kLeft, "150,150 550,50", true,
        "inner:selectstart inner ->-; other:mouseup other ->-; ", "None"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, button, pathText, cancelSelectStart, heard, selection] : cases) {
+    SCOPED_TRACE(name);
     Recorder r;
     for (const char* id : {"inner", "other"})
       r.listen(id, {"click", "contextmenu", "mouseup", "selectstart"});
     r.listen("document", {"selectionchange"});
     auto refuse =
-        r.doc.getElementById("inner").on("onselectstart", [&] { return !c.cancelSelectStart; });
-    std::istringstream path(c.path);
+        r.doc.getElementById("inner").on("onselectstart", [&] { return !cancelSelectStart; });
+    std::istringstream path(pathText);
     long x, y;
     char comma;
     path >> x >> comma >> y;
     pointer::move(r.doc, x, y);
-    pointer::press(r.doc, c.button);
+    pointer::press(r.doc, button);
     while (path >> x >> comma >> y) pointer::move(r.doc, x, y);
     pointer::release(r.doc);
-    EXPECT_EQ(r.heard, c.heard);
-    EXPECT_EQ(r.doc.selection().type(), c.selection);
+    EXPECT_EQ(r.heard, heard);
+    EXPECT_EQ(r.doc.selection().type(), selection);
   }
 }
 

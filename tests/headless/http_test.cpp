@@ -98,26 +98,22 @@ TEST_F(HttpPort, AnnouncesEveryStateOnTheOpeningThreadAndEachPartOfTheAnswerOnce
 
 TEST_F(HttpPort, PassesBodiesAndAnswersThroughAsBytes) {
   const std::string clip = "<clip>caf\xC3\xA9 \xF0\x9F\x93\x8E</clip>";
-  struct Case {
-    std::string method, url, body;
-    long status;
-    std::string statusText, answer;  // answer: empty when any
-  };
-  const Case cases[] = {
+  // Method, address, body; the status, its text and the answer (empty when any).
+  using Text = std::string;
+  const std::tuple<Text, Text, Text, long, Text, Text> cases[] = {
       {"GET", at("/images/clipped.gif"), "", 200, "OK", standin::content::pictures()[0].bytes},
       {"get", "http://localhost:" + std::to_string(server_.port()) + "/faq/", "", 200, "OK", ""},
       {"GET", at("/nowhere"), "", 404, "Not Found", ""},
       {"POST", at("/clip_mozilla_save.aspx"), "not xml", 400, "Bad Request", ""},
       {"POST", at("/clip_mozilla_save.aspx"), clip, 200, "OK", ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.method + " " + c.url);
+  for (const auto& [method, url, body, status, statusText, answer] : cases) {
+    SCOPED_TRACE(method + " " + url);
     Watched w;
-    w.exchange(c.method, c.url, c.body);
-    EXPECT_EQ(w.request.status(), c.status);
-    EXPECT_EQ(w.request.statusText(), c.statusText);
-    if (!c.answer.empty()) {
-      EXPECT_EQ(w.request.responseText(), c.answer);
+    w.exchange(method, url, body);
+    EXPECT_EQ(std::pair(w.request.status(), w.request.statusText()), std::pair(status, statusText));
+    if (!answer.empty()) {
+      EXPECT_EQ(w.request.responseText(), answer);
     }
   }
   const auto clips = std::filesystem::directory_iterator(store_);
