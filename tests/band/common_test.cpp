@@ -61,27 +61,23 @@ struct CommonTest : BandFixture {
 }  // namespace
 
 TEST_F(CommonTest, LaunchBrowserOpensAVisibleWindowInFrontOnTheAddress) {
-  const struct {
-    const char* name;
-    VARIANT_BOOL showBars, resizable;
-    long width, height, expectWidth, expectHeight;
-  } cases[] = {
+  // Whether bars show, whether it is resizable, the width and height asked for and given.
+  const std::tuple<const char*, VARIANT_BOOL, VARIANT_BOOL, long, long, long, long> cases[] = {
       {"the page after a save", VARIANT_FALSE, VARIANT_TRUE, 759, 535, 759, 535},
       {"width only, fixed frame", VARIANT_TRUE, VARIANT_FALSE, 500, 0, 500, 768},
   };
   const std::string url = pageUrl("self.html");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, bars, resizable, width, height, givenWidth, givenHeight] : cases) {
+    SCOPED_TRACE(name);
     const auto before = browser::ShellWindows();
-    LaunchBrowser(url, c.showBars, c.width, c.height, c.resizable);
+    LaunchBrowser(url, bars, width, height, resizable);
     auto opened = openedSince(before);
     ASSERT_EQ(opened.size(), 1u);
     browser::WebBrowser& ie = opened.front();
     for (bool bar : {ie.AddressBar(), ie.MenuBar(), ie.StatusBar(), ie.ToolBar()})
-      EXPECT_EQ(bar, c.showBars != VARIANT_FALSE);
-    EXPECT_EQ(ie.Resizable(), c.resizable != VARIANT_FALSE);
-    EXPECT_EQ(ie.Width(), c.expectWidth);
-    EXPECT_EQ(ie.Height(), c.expectHeight);
+      EXPECT_EQ(bar, bars != VARIANT_FALSE);
+    EXPECT_EQ(ie.Resizable(), resizable != VARIANT_FALSE);
+    EXPECT_EQ(std::pair(ie.Width(), ie.Height()), std::pair(givenWidth, givenHeight));
     EXPECT_EQ(frontAt({300, 300}), ie.hwnd()) << "shown in front";
     EXPECT_TRUE(waitFor([&] { return ie.LocationURL() == url; }));
     ie.Quit();
