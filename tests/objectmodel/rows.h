@@ -54,8 +54,8 @@ using Members = std::vector<std::pair<std::string, Raw>>;
 // The engine: the target element's members, its attributes collection (as the engine lists it,
 // typed values and unset attributes included) and its type information's name.
 struct Engine {
-  Members members;
-  Members attributes;
+  Members members{};
+  Members attributes{};
   const char* type = nullptr;
 };
 
