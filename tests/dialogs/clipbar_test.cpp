@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -59,10 +60,11 @@ struct ClipBarTest : ToolbarFixture {
                     reinterpret_cast<LPARAM>(new std::function<void()>(std::move(work))));
   }
   static void click(ui::Form& form, const ui::Control& control) {
+    const HWND hwnd = form.hWnd();  // loaded first: the load places the controls
     const RECT r = control.formRect();
     const LPARAM at = (static_cast<LPARAM>(r.top + 2) << 16) | (r.left + 2);
-    ui::SendMessage(form.hWnd(), WM_LBUTTONDOWN, 0, at);
-    ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
+    ui::SendMessage(hwnd, WM_LBUTTONDOWN, 0, at);
+    ui::SendMessage(hwnd, WM_LBUTTONUP, 0, at);
   }
   // A clip document holding these text clips.
   static void clipText(const std::vector<std::string>& markups) {
@@ -263,6 +265,44 @@ TEST_F(ClipBarTest, DoneClippingDropsTheDialogUnderTheButtonWhileTheFlagIsSet) {
   EXPECT_TRUE(bar().imgDoneClipping.Visible);
   EXPECT_FALSE(bar().imgChooseOption.Visible);
   EXPECT_EQ(records(), 0u);
+}
+
+TEST_F(ClipBarTest, TheLinksOpenTheirServicePagesInNewWindows) {
+  CalcPopLimit();
+  bar().ShowClipBar();
+  frmPleaseClipSomething& prompt = ui::Instance<frmPleaseClipSomething>::get();
+  struct Case {
+    const char* what;
+    ui::Form& form;
+    const ui::Control& control;
+    std::string path;
+    bool bars;
+    long width, height;
+  };
+  const Case cases[] = {
+      {"Help", bar(), bar().lblHelp, "/how-to-clip/", true, 1024, 768},
+      {"the sharing limit", bar(), bar().lblPublishingLimit, "/publishing-limit/", false, 395, 470},
+      {"the prompt's picture", prompt, prompt.imgMessage, "/how-to-clip/", true, 1024, 768},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<browser::WebBrowser> before = browser::ShellWindows();
+    click(c.form, c.control);
+    std::vector<browser::WebBrowser> opened;
+    for (const browser::WebBrowser& w : browser::ShellWindows())
+      if (std::none_of(before.begin(), before.end(), [&](const auto& b) { return w.is(b); }))
+        opened.push_back(w);
+    ASSERT_EQ(opened.size(), 1u);
+    browser::WebBrowser& ie = opened.front();
+    EXPECT_EQ(ie.AddressBar(), c.bars);
+    EXPECT_EQ(ie.StatusBar(), c.bars);
+    EXPECT_TRUE(ie.Resizable());
+    EXPECT_EQ(ie.Width(), c.width);
+    EXPECT_EQ(ie.Height(), c.height);
+    EXPECT_TRUE(waitFor([&] { return ie.LocationURL() == ServiceAddress(Service().web, c.path); }));
+    ie.Quit();
+  }
+  EXPECT_TRUE(prompt.isLoaded()) << "the prompt stays open";
 }
 
 TEST_F(ClipBarTest, ThePointerOverTheBarRaisesItAboveThePage) {
