@@ -78,7 +78,9 @@ frmClipBar::frmClipBar() {
 void frmClipBar::Form_Load() {
   reporter_.guard("Form_Load()", [&] {
     const HWND hwnd = hWnd();
-    ui::SetWindowLongPtr(hwnd, GWL_STYLE, ui::GetWindowLongPtr(hwnd, GWL_STYLE) | WS_CHILD);
+    // A child and no longer a popup: user32 takes a popup's parent for its owner.
+    const LONG_PTR style = ui::GetWindowLongPtr(hwnd, GWL_STYLE);
+    ui::SetWindowLongPtr(hwnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
     ui::SetParent(hwnd, GetBrowserPaneWindow());
     setHeight(kLoadHeight * sys::TwipsPerPixelY());
     imgBackground.Left = 0;

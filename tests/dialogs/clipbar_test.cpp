@@ -114,6 +114,8 @@ TEST_F(ClipBarTest, TheBarCoversThePageTopAndItsContentStartsWhereTheWidthSays) 
     EXPECT_EQ(placed.right - placed.left, c.barWidth);
     EXPECT_EQ(placed.bottom - placed.top, 36);
     EXPECT_TRUE(ui::IsWindowVisible(bar().hWnd()));
+    EXPECT_EQ(ui::GetParent(bar().hWnd()), window->paneWindow());
+    EXPECT_EQ(ui::GetWindowLongPtr(bar().hWnd(), GWL_STYLE) & (WS_CHILD | WS_POPUP), WS_CHILD);
     EXPECT_EQ(bar().imgBackground.Width, c.barWidth);
 
     const long button = c.x0 + 220 + 10;
