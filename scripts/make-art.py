@@ -211,6 +211,74 @@ ICONS = {
 }
 
 
+# Capitals 3 wide and 5 high, for the words drawn on the clip bar's and dialogs' pictures.
+FONT = {
+    "A": ["###", "#.#", "###", "#.#", "#.#"],
+    "C": ["###", "#..", "#..", "#..", "###"],
+    "D": ["##.", "#.#", "#.#", "#.#", "##."],
+    "E": ["###", "#..", "##.", "#..", "###"],
+    "F": ["###", "#..", "##.", "#..", "#.."],
+    "G": ["###", "#..", "#.#", "#.#", "###"],
+    "H": ["#.#", "#.#", "###", "#.#", "#.#"],
+    "I": ["###", ".#.", ".#.", ".#.", "###"],
+    "K": ["#.#", "#.#", "##.", "#.#", "#.#"],
+    "L": ["#..", "#..", "#..", "#..", "###"],
+    "M": ["#.#", "###", "###", "#.#", "#.#"],
+    "N": ["##.", "#.#", "#.#", "#.#", "#.#"],
+    "O": ["###", "#.#", "#.#", "#.#", "###"],
+    "P": ["###", "#.#", "###", "#..", "#.."],
+    "R": ["##.", "#.#", "##.", "#.#", "#.#"],
+    "S": ["###", "#..", "###", "..#", "###"],
+    "T": ["###", ".#.", ".#.", ".#.", ".#."],
+    "U": ["#.#", "#.#", "#.#", "#.#", "###"],
+    "V": ["#.#", "#.#", "#.#", "#.#", ".#."],
+    "W": ["#.#", "#.#", "###", "###", "#.#"],
+    "Y": ["#.#", "#.#", ".#.", ".#.", ".#."],
+    " ": ["...", "...", "...", "...", "..."],
+    ".": ["...", "...", "...", "...", ".#."],
+}
+
+
+def lettering(lines, scale, colour, background, width, height):
+    """Centred lines of FONT capitals, each pixel drawn scale x scale, over background(x, y)."""
+    ink = set()
+    line_height = 6 * scale
+    top = (height - len(lines) * line_height + scale) // 2
+    for row, text in enumerate(lines):
+        left = (width - (len(text) * 4 - 1) * scale) // 2
+        for i, char in enumerate(text):
+            for gy, bits in enumerate(FONT[char]):
+                for gx, bit in enumerate(bits):
+                    if bit != "#":
+                        continue
+                    for dy in range(scale):
+                        for dx in range(scale):
+                            x = left + (i * 4 + gx) * scale + dx
+                            y = top + row * line_height + gy * scale + dy
+                            ink.add((x, y))
+
+    def pixel(x, y):
+        return colour if (x, y) in ink else background(x, y)
+
+    return pixel
+
+
+def bar_shade(y):
+    # The clip bar's green, darker towards its foot.
+    t = y / 35
+    return tuple(round(a + (b - a) * t) for a, b in zip((92, 160, 20), (52, 104, 0)))
+
+
+def button_face(width, height, top, bottom):
+    def pixel(x, y):
+        if x in (0, width - 1) or y in (0, height - 1):
+            return (255, 255, 255)
+        t = y / (height - 1)
+        return tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+
+    return pixel
+
+
 def write(name, width, height, pixel):
     with open(os.path.join(ASSETS, name + ".bmp"), "wb") as f:
         f.write(bmp(width, height, pixel))
@@ -224,6 +292,19 @@ def main():
     write("menu_arrow", 8, 25, from_map(ARROW, lambda x, y: band_background(y)))
     for name, rows in ICONS.items():
         write(name, 16, 16, from_map(rows, lambda x, y: (255, 0, 255)))
+    white = (255, 255, 255)
+    write("clipbar_background", 2, 36, lambda x, y: bar_shade(y))
+    write("clipbar_tagline", 220, 28,
+          lettering(["FOLVERRA  CLIP ANYTHING"], 2, white, lambda x, y: bar_shade(y + 3), 220, 28))
+    write("clipbar_done", 220, 28,
+          lettering(["DONE CLIPPING"], 3, white, button_face(220, 28, (255, 170, 40), (220, 120, 0)),
+                    220, 28))
+    write("clipbar_choose", 225, 19,
+          lettering(["CHOOSE AN OPTION"], 2, (255, 220, 120), lambda x, y: bar_shade(y + 9), 225, 19))
+    write("please_clip_something", 296, 287,
+          lettering(["PLEASE CLIP", "SOMETHING", "", "POINT AT THE PAGE.", "CLICK WHAT TO KEEP.",
+                     "THEN PRESS", "DONE CLIPPING.", "", "CLICK HERE FOR HELP"],
+                    3, (52, 104, 0), lambda x, y: (255, 255, 255), 296, 287))
 
 
 if __name__ == "__main__":

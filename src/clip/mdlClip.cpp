@@ -1,6 +1,9 @@
 #include "clip/mdlClip.h"
 
+#include <limits>
+
 #include "band/Reporter.h"
+#include "dialogs/frmClipBar.h"
 #include "platform/regexp.h"
 #include "runtime/strings.h"
 
@@ -101,4 +104,20 @@ std::int64_t CountClippedCharacters() {
     total += counter.count(frame.selectSingleNode("content").firstChild().text());
   }
   return total;
+}
+
+// The labels show the total even when it is too large to keep: the store comes last.
+void CalcPopLimit() {
+  kReporter.guard("CalcPopLimit()", [] {
+    const std::int64_t total = CountClippedCharacters();
+    frmClipBar& bar = ui::Instance<frmClipBar>::get();
+    bar.lblCharCount.setCaption(std::to_string(total));
+    const bool over = total > kSharingLimit;
+    bar.lblCharsRemaining.setCaption(
+        std::to_string(over ? total - kSharingLimit : kSharingLimit - total));
+    bar.lblCharsRemaingingText.setCaption(over ? " OVER " : " to ");
+    bar.SizeClipBar();
+    if (total > std::numeric_limits<std::int32_t>::max()) platform::raise(platform::kOverflow);
+    g_ClippedCharCount() = static_cast<std::int32_t>(total);
+  });
 }

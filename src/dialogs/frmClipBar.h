@@ -29,9 +29,12 @@ class frmClipBar : public ui::Form {
   void ShowClipBar();
   // Places the bar over the page's client area and lays its controls out for their texts.
   void SizeClipBar();
+  // The bar's own handlers for the rest, which have no error trap of their own.
+  const Reporter& reporter() const { return reporter_; }
 
  protected:
   std::string formName() const override { return "frmClipBar"; }
+  DWORD formStyle() const override { return ui::kBorderNone; }
   void Form_Load() override;
   void Form_Resize() override;
   void Form_MouseMove(int button, int shift, long x, long y) override;
@@ -44,3 +47,6 @@ class frmClipBar : public ui::Form {
 
   const Reporter reporter_{kProjectName, "frmClipBar"};
 };
+
+// Opens the how-to-clip page in a new browser window with its bars, at the browser's own size.
+void LaunchHowToClip();

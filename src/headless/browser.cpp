@@ -192,6 +192,20 @@ BrowserWindow::~BrowserWindow() {
   teardown();
 }
 
+void BrowserWindow::ResizePage(long width, long height) {
+  RECT frame{};
+  ui::GetWindowRect(top_, &frame);
+  const int w = static_cast<int>(width);
+  const int h = static_cast<int>(height);
+  ui::MoveWindow(top_, frame.left, frame.top, w, h + kBandRowHeight, TRUE);
+  ui::MoveWindow(ui::GetParent(bandSite_), 0, 0, w, kBandRowHeight, TRUE);
+  ui::MoveWindow(bandSite_, 0, 0, w, kBandRowHeight, TRUE);
+  ui::MoveWindow(paneWindow_, 0, kBandRowHeight, w, h, TRUE);
+  ui::MoveWindow(pageWindow_, 0, 0, w, h, TRUE);
+  if (page_->window && page_->window->document)
+    dom::setViewport(*page_->window->document, width, height);
+}
+
 void BrowserWindow::attachObject(Pane& pane) {
   pane.browser = com::Ptr<IUnknown>::adopt(new Browser(*this, pane, mailbox_));
 }

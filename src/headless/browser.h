@@ -135,6 +135,11 @@ class BrowserWindow {
   // The pane of a frame by name, looked for through every frame; null when there is none.
   Pane* findFrame(const std::string& name);
 
+  // Gives the page an area of width x height pixels: the top window, the pane and the page's
+  // window follow, and the page shown now lays out in a viewport of that size (a page loaded
+  // later starts at the default again).
+  void ResizePage(long width, long height);
+
   // Asks the sinks through WindowClosing, then closes; false when one cancelled.
   bool Close();
   // Closes without asking, as Quit does.

@@ -28,12 +28,13 @@ constexpr std::uint32_t kInvalidWindowHandle = 1400;
 struct Window {
   std::string className;
   std::string title;
-  // The window longs: GWL_STYLE (WS_VISIBLE is the show state), GWL_EXSTYLE,
-  // GWLP_WNDPROC, GWLP_USERDATA.
+  // The window longs: GWL_STYLE (WS_VISIBLE is the show state, WS_DISABLED the enabled state),
+  // GWL_EXSTYLE, GWLP_WNDPROC, GWLP_USERDATA, GWLP_HWNDPARENT (the owner).
   LONG_PTR style = 0;
   LONG_PTR exStyle = 0;
   LONG_PTR proc = 0;
   LONG_PTR userData = 0;
+  LONG_PTR owner = 0;
   HWND parent = nullptr;
   std::vector<HWND> children;  // z-order, top first
   std::thread::id thread;
@@ -154,6 +155,8 @@ LONG_PTR* windowLong(Window& w, int index) {
       return &w.proc;
     case GWLP_USERDATA:
       return &w.userData;
+    case GWLP_HWNDPARENT:
+      return &w.owner;
     default:
       sys::SetLastError(1413);  // ERROR_INVALID_INDEX
       return nullptr;
@@ -353,6 +356,20 @@ BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) 
     if (IsWindow(all[i]) && !callback(all[i], lParam)) break;
   }
   return TRUE;
+}
+
+// Answers whether the window was disabled before, as user32 does.
+BOOL EnableWindow(HWND hwnd, BOOL enable) {
+  return withWindow<BOOL>(hwnd, FALSE, [&](Window& w) {
+    const bool wasDisabled = (w.style & WS_DISABLED) != 0;
+    w.style = enable ? (w.style & ~static_cast<LONG_PTR>(WS_DISABLED)) : (w.style | WS_DISABLED);
+    return wasDisabled ? TRUE : FALSE;
+  });
+}
+
+BOOL IsWindowEnabled(HWND hwnd) {
+  return withWindow<BOOL>(hwnd, FALSE,
+                          [](Window& w) { return (w.style & WS_DISABLED) ? FALSE : TRUE; });
 }
 
 BOOL BringWindowToTop(HWND hwnd) {

@@ -32,6 +32,10 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL GetWindowRect(HWND hwnd, RECT* rect);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam);
+// A disabled window takes no input; a modal form disables its owner while it is shown. The
+// owner of a top-level window is its window long GWLP_HWNDPARENT.
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
 
 // Z-order, activation and focus.
 BOOL BringWindowToTop(HWND hwnd);

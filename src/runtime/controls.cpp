@@ -90,6 +90,16 @@ void Label::appendPaint(std::vector<PaintItem>& items) const {
       {formRect(), TextItem{caption_, font_, ForeColor, BackStyle == vbOpaque, BackColor}});
 }
 
+// The face is a text item with no text, filled.
+void CommandButton::appendPaint(std::vector<PaintItem>& items) const {
+  const RECT face = formRect();
+  items.push_back({face, TextItem{"", Font, vbButtonText, true, vbButtonFace}});
+  const SIZE text = MeasureText(Font, Caption);
+  const LONG left = face.left + (face.right - face.left - text.cx) / 2;
+  const LONG top = face.top + (face.bottom - face.top - text.cy) / 2;
+  items.push_back({RECT{left, top, left + text.cx, top + text.cy}, TextItem{Caption, Font}});
+}
+
 Timer::Timer(Form& form) : form_(form), id_(nextTimerId()) {
   form.timers_.push_back(this);
 }

@@ -97,6 +97,16 @@ class Label : public Control {
   bool autoSize_ = false;
 };
 
+// A push button, windowless as the other controls: its caption centred on a plain face. A click
+// is a left press and release on it, as for every control.
+class CommandButton : public Control {
+ public:
+  explicit CommandButton(Form& form) : Control(form) {}
+  std::string Caption;
+  FontSpec Font;
+  void appendPaint(std::vector<PaintItem>& items) const override;
+};
+
 // A borderless container in pixel scale.
 class PictureBox : public Control {
  public:

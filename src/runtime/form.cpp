@@ -1,5 +1,8 @@
 #include "runtime/form.h"
 
+#include <cmath>
+
+#include "platform/system.h"
 #include "runtime/controls.h"
 #include "runtime/guard.h"
 
@@ -30,6 +33,17 @@ bool isButtonDown(UINT msg) {
 
 bool isMouseButton(UINT msg) {
   return isButtonDown(msg) || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
+}
+
+// The buttons held during a move, as the run-time's MouseMove had them.
+int buttonsOf(WPARAM wParam) {
+  constexpr WPARAM kLeft = 0x0001, kRight = 0x0002, kMiddle = 0x0010;
+  return ((wParam & kLeft) ? vbLeftButton : 0) | ((wParam & kRight) ? vbRightButton : 0) |
+         ((wParam & kMiddle) ? vbMiddleButton : 0);
+}
+
+long toPixels(long twips, int twipsPerPixel) {
+  return std::lround(static_cast<double>(twips) / twipsPerPixel);
 }
 
 int shiftOf(WPARAM wParam) {
@@ -68,7 +82,7 @@ Form::~Form() {
 void Form::Load() {
   if (hwnd_) return;
   ui::RegisterWindowClass(kFormClass, &Form::FormProc);
-  HWND hwnd = ui::CreateWindowEx(0, kFormClass, formName(), WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr);
+  HWND hwnd = ui::CreateWindowEx(0, kFormClass, formCaption(), formStyle(), 0, 0, 0, 0, nullptr);
   if (!hwnd) platform::raise(platform::kOutOfMemory, "Cannot create the window of " + formName());
   hwnd_ = hwnd;
   ui::SetWindowLongPtr(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -85,6 +99,88 @@ HWND Form::hWnd() {
 
 void Form::Show() {
   ui::ShowWindow(hWnd(), SW_SHOWNORMAL);
+}
+
+void Form::Show(int modal, Form* owner) {
+  HWND hwnd = hWnd();
+  HWND ownerWindow = owner ? owner->hWnd() : nullptr;
+  ui::SetWindowLongPtr(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerWindow));
+  if (ownerWindow && StartUpPosition == vbStartUpOwner) centreOn(ownerWindow);
+  if (modal != vbModal) {
+    Show();
+    return;
+  }
+  const bool disabled = ownerWindow && ui::IsWindowEnabled(ownerWindow);
+  if (disabled) ui::EnableWindow(ownerWindow, FALSE);
+  // Kept alive through an unload inside the loop, as a running handler keeps it.
+  ++handling_;
+  ui::ShowWindow(hwnd, SW_SHOWNORMAL);
+  while (isLoaded() && (ui::GetWindowLongPtr(hwnd_, GWL_STYLE) & WS_VISIBLE)) {
+    MSG msg;
+    if (!ui::GetMessage(&msg)) {
+      ui::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ui::DispatchMessage(&msg);
+  }
+  if (disabled && ui::IsWindow(ownerWindow)) ui::EnableWindow(ownerWindow, TRUE);
+  leave();
+}
+
+void Form::centreOn(HWND owner) {
+  RECT o{};
+  const RECT me = placement();
+  if (!ui::GetWindowRect(owner, &o)) return;
+  const long width = me.right - me.left;
+  const long height = me.bottom - me.top;
+  ui::MoveWindow(hwnd_, static_cast<int>(o.left + (o.right - o.left - width) / 2),
+                 static_cast<int>(o.top + (o.bottom - o.top - height) / 2), static_cast<int>(width),
+                 static_cast<int>(height), TRUE);
+}
+
+RECT Form::placement() {
+  RECT r{};
+  HWND hwnd = hWnd();
+  ui::GetWindowRect(hwnd, &r);
+  HWND parent = ui::GetParent(hwnd);
+  POINT origin{0, 0};
+  if ((ui::GetWindowLongPtr(hwnd, GWL_STYLE) & WS_CHILD) && parent &&
+      ui::ClientToScreen(parent, &origin)) {
+    r.left -= origin.x;
+    r.right -= origin.x;
+    r.top -= origin.y;
+    r.bottom -= origin.y;
+  }
+  return r;
+}
+
+long Form::Left() {
+  return placement().left * sys::TwipsPerPixelX();
+}
+
+long Form::Top() {
+  return placement().top * sys::TwipsPerPixelY();
+}
+
+long Form::Width() {
+  const RECT r = placement();
+  return (r.right - r.left) * sys::TwipsPerPixelX();
+}
+
+long Form::Height() {
+  const RECT r = placement();
+  return (r.bottom - r.top) * sys::TwipsPerPixelY();
+}
+
+void Form::Move(long left, std::optional<long> top, std::optional<long> width,
+                std::optional<long> height) {
+  const int tx = sys::TwipsPerPixelX();
+  const int ty = sys::TwipsPerPixelY();
+  const RECT r = placement();
+  ui::MoveWindow(hwnd_, static_cast<int>(toPixels(left, tx)),
+                 static_cast<int>(top ? toPixels(*top, ty) : r.top),
+                 static_cast<int>(width ? toPixels(*width, tx) : r.right - r.left),
+                 static_cast<int>(height ? toPixels(*height, ty) : r.bottom - r.top), TRUE);
 }
 
 void Form::Hide() {
@@ -119,7 +215,7 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (!form) return ui::DefWindowProc(hwnd, msg, wParam, lParam);
     ++form->handling_;
     const LRESULT result = form->dispatch(msg, wParam, lParam);
-    if (--form->handling_ == 0 && form->retired_) graveyard().remove(form);
+    form->leave();
     return result;
   });
 }
@@ -135,8 +231,16 @@ LRESULT Form::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       (lParam & 0xFFFF) == HTCLIENT && showControlCursor())
     return TRUE;
   if (msg == WM_TIMER) timer(static_cast<UINT_PTR>(wParam));
+  if (msg == WM_MOUSEMOVE) {
+    const POINT point = pointOf(lParam);
+    Form_MouseMove(buttonsOf(wParam), shiftOf(wParam), point.x, point.y);
+  }
   if (isMouseButton(msg)) mouse(msg, wParam, lParam);
   return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+void Form::leave() {
+  if (--handling_ == 0 && retired_) graveyard().remove(this);
 }
 
 void Form::retire(std::unique_ptr<Form> form) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,16 @@ namespace ui {
 class Control;
 class Timer;
 
+// Show's modes and StartUpPosition's values, as the run-time named them.
+constexpr int vbModeless = 0;
+constexpr int vbModal = 1;
+constexpr int vbStartUpManual = 0;
+constexpr int vbStartUpOwner = 1;
+
+// Window styles of the run-time's BorderStyle settings a form is designed with.
+constexpr DWORD kBorderNone = WS_POPUP | WS_CLIPCHILDREN;
+constexpr DWORD kBorderFixedDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
 class Form {
  public:
   virtual ~Form();
@@ -27,10 +38,30 @@ class Form {
   // The window handle; loads the form first, as the original did.
   HWND hWnd();
   void Show();
+  // vbModal: disables the owner, shows the form (centred on the owner with vbStartUpOwner) and
+  // runs the thread's messages in a loop of its own until the form is hidden or unloaded, then
+  // enables the owner again. A WM_QUIT ends the loop and is left for the thread's own loop.
+  void Show(int modal, Form* owner = nullptr);
   void Hide();
   // The inner size in pixels; 0 before the window exists.
   long ScaleWidth() const;
   long ScaleHeight() const;
+  // The window's outer rectangle in twips: on the screen for a top-level window, in the
+  // parent's client area for a child. Pixels convert with TwipsPerPixelX/Y, to the nearest
+  // pixel. Each loads the form first; Move keeps what it is not given.
+  long Left();
+  long Top();
+  long Width();
+  long Height();
+  void Move(long left, std::optional<long> top = {}, std::optional<long> width = {},
+            std::optional<long> height = {});
+  void setLeft(long twips) { Move(twips); }
+  void setTop(long twips) { Move(Left(), twips); }
+  void setWidth(long twips) { Move(Left(), Top(), twips); }
+  void setHeight(long twips) { Move(Left(), Top(), Width(), twips); }
+
+  // Where a modal Show places the form.
+  int StartUpPosition = vbStartUpManual;
 
   // Runs Form_Unload and destroys the window; false when the handler cancelled.
   bool UnloadWindow();
@@ -38,10 +69,17 @@ class Form {
  protected:
   Form() = default;
   virtual std::string formName() const = 0;
+  // The design: the window's title and its BorderStyle's window style.
+  virtual std::string formCaption() const { return formName(); }
+  virtual DWORD formStyle() const { return WS_CLIPCHILDREN; }
   virtual void Form_Initialize() {}
   virtual void Form_Load() {}
   virtual void Form_Unload(int& cancel) { (void)cancel; }
   virtual void Form_Resize() {}
+  // Every move of the pointer over the client area, over a control or not; x and y in pixels.
+  virtual void Form_MouseMove(int button, int shift, long x, long y) {
+    (void)button, (void)shift, (void)x, (void)y;
+  }
 
  private:
   template <class F>
@@ -52,6 +90,12 @@ class Form {
   // Deletes an unloaded form, or, while one of its own handlers is still running (it unloaded
   // itself), once the outermost of them has returned.
   static void retire(std::unique_ptr<Form> form);
+  // Ends one of the form's handlers (or its modal loop); a retired form goes with the last.
+  // Nothing of the form may be touched after it.
+  void leave();
+  // The window's rectangle in pixels, in the terms Move takes.
+  RECT placement();
+  void centreOn(HWND owner);
   LRESULT dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
   void paint();
   void mouse(UINT msg, WPARAM wParam, LPARAM lParam);

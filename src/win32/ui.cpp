@@ -97,6 +97,13 @@ BOOL EnumChildWindows(HWND parent, EnumWindowsCallback callback, LPARAM lParam) 
   return ::EnumChildWindows(parent, callback, lParam);
 }
 
+BOOL EnableWindow(HWND hwnd, BOOL enable) {
+  return ::EnableWindow(hwnd, enable);
+}
+BOOL IsWindowEnabled(HWND hwnd) {
+  return ::IsWindowEnabled(hwnd);
+}
+
 BOOL BringWindowToTop(HWND hwnd) {
   return ::BringWindowToTop(hwnd);
 }

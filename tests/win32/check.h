@@ -70,12 +70,13 @@ std::optional<platform::Error> expectRaise(std::int32_t number, const std::strin
 
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
 // asks of its browser; given events, it answers IConnectionPointContainer through that object.
-// Its Document fails with documentFailure.
-void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure);
+// Its Document is document, or fails with documentFailure when there is none.
+void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure, void* document);
 inline com::Ptr<IUnknown> fakeBrowser(HWND window = nullptr, IUnknown* events = nullptr,
-                                      HRESULT documentFailure = E_NOTIMPL) {
+                                      HRESULT documentFailure = E_NOTIMPL,
+                                      IDispatch* document = nullptr) {
   return com::Ptr<IUnknown>::adopt(
-      static_cast<IUnknown*>(NewFakeBrowser(window, events, documentFailure)));
+      static_cast<IUnknown*>(NewFakeBrowser(window, events, documentFailure, document)));
 }
 
 // A reference to a value of that type.
@@ -158,5 +159,6 @@ void runRegExpChecks();
 void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();
+void runClipBarChecks();
 
 }  // namespace smoke

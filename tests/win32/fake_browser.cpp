@@ -16,6 +16,7 @@ struct FakeBrowser {
   HWND window;
   IUnknown* events;
   HRESULT documentFailure;
+  IDispatch* documentObject;  // answered in place of the failure when there is one
 };
 
 FakeBrowser* self(IWebBrowser2* object) {
@@ -34,6 +35,7 @@ ULONG STDMETHODCALLTYPE addRef(IWebBrowser2* object) {
 ULONG STDMETHODCALLTYPE release(IWebBrowser2* object) {
   const LONG refs = InterlockedDecrement(&self(object)->refs);
   if (refs == 0 && self(object)->events) IUnknown_Release(self(object)->events);
+  if (refs == 0 && self(object)->documentObject) IDispatch_Release(self(object)->documentObject);
   if (refs == 0) delete self(object);
   return static_cast<ULONG>(refs);
 }
@@ -64,8 +66,10 @@ HRESULT STDMETHODCALLTYPE hwndOf(IWebBrowser2* object, SHANDLE_PTR* out) {
 }
 
 HRESULT STDMETHODCALLTYPE document(IWebBrowser2* object, IDispatch** out) {
-  *out = nullptr;
-  return self(object)->documentFailure;
+  *out = self(object)->documentObject;
+  if (!*out) return self(object)->documentFailure;
+  IDispatch_AddRef(*out);
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
@@ -78,9 +82,15 @@ HRESULT STDMETHODCALLTYPE location(IWebBrowser2*, BSTR* out) {
 // Declared in check.h, which this file cannot include: it is written against the C layout.
 namespace smoke {
 
-void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure) {
-  auto* browser =
-      new FakeBrowser{{}, {}, 1, window, static_cast<IUnknown*>(events), documentFailure};
+void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure, void* documentObject) {
+  auto* browser = new FakeBrowser{{},
+                                  {},
+                                  1,
+                                  window,
+                                  static_cast<IUnknown*>(events),
+                                  documentFailure,
+                                  static_cast<IDispatch*>(documentObject)};
+  if (browser->documentObject) IDispatch_AddRef(browser->documentObject);
   auto** slots = reinterpret_cast<void**>(&browser->table);
   for (size_t i = 0; i < sizeof browser->table / sizeof(void*); ++i)
     slots[i] = reinterpret_cast<void*>(&notImplemented);

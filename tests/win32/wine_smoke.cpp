@@ -62,6 +62,7 @@ const Check kGroups[] = {
     {"browser-events", runBrowserEventChecks},
     {"controls", runControlChecks},
     {"band", runBandChecks},
+    {"clipbar", runClipBarChecks},
 };
 
 }  // namespace
