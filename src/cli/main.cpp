@@ -9,6 +9,7 @@
 
 #include "band/Server.h"
 #include "band/ToolBar.h"
+#include "cli/clip.h"
 #include "cli/open.h"
 #include "cli/serve.h"
 #include "headless/browser.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: folverra [band] [PAGE]\n"
     "       folverra open [--menu KEY] [PAGE]\n"
+    "       folverra clip PAGE [GESTURE...] [--json]\n"
     "       folverra serve [--port N] [--store DIR]\n"
     "       folverra --help | --version\n"
     "\n"
@@ -33,6 +35,10 @@ constexpr const char* kUsage =
     "                without PAGE, the home page of the service stand-in started in this\n"
     "                process. --menu KEY then chooses an item of the toolbar's menu (see\n"
     "                folverra open --help).\n"
+    "  clip PAGE     Load PAGE with the band, then click the clip button, move the mouse\n"
+    "                onto elements or out of the page and resize it, as a user does, and\n"
+    "                print the clipping mode, the clip bar, the frame under the mouse and the\n"
+    "                clip (see folverra clip --help for the gestures and --json).\n"
     "  serve         Run the stand-in of the Folverra service on 127.0.0.1 until Ctrl-C\n"
     "                (see folverra serve --help).\n"
     "  --help        Show this text.\n"
@@ -154,6 +160,7 @@ int main(int argc, char** argv) {
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "open") return cli::open({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "clip") return cli::clip({args.begin() + 1, args.end()});
     if (!args.empty() && args[0] == "serve") return cli::serve({args.begin() + 1, args.end()});
     const Options o = parse(args);
     if (o.help) {

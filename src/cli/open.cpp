@@ -1,20 +1,15 @@
 #include "cli/open.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 
-#include <unistd.h>
-
-#include "band/Configuration.h"
-#include "band/Server.h"
+#include "cli/session.h"
 #include "headless/browser.h"
 #include "headless/menu.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
 #include "platform/ui.h"
 #include "runtime/form.h"
-#include "standin/standin.h"
 #include "toolbar/frmToolband.h"
 
 namespace cli {
@@ -39,28 +34,6 @@ struct Options {
   std::string page;
   std::string menuKey;
 };
-
-std::string addressOf(const std::string& page) {
-  if (page.find("://") != std::string::npos) return page;
-  return "file://" + std::filesystem::absolute(page).lexically_normal().string();
-}
-
-std::string reasonFor(long status) {
-  switch (status) {
-    case headless::kInetSecurityProblem:
-      return "only 127.0.0.1, localhost and [::1] are contacted";
-    case headless::kInetUnknownProtocol:
-      return "only file: and http: addresses are opened";
-    case headless::kInetInvalidUrl:
-      return "not a valid address";
-    case headless::kInetObjectNotFound:
-      return "cannot read it";
-    case headless::kInetCannotConnect:
-      return "no server answers there";
-    default:
-      return status > 0 ? "the server answered " + std::to_string(status) : "the download failed";
-  }
-}
 
 void printFrames(const headless::Pane& page) {
   std::cout << "frames:" << (page.frames.empty() ? " none" : "") << '\n';
@@ -125,24 +98,7 @@ int chooseFromMenu(headless::BrowserWindow& window, const std::string& key) {
   return 0;
 }
 
-int run(const Options& options) {
-  const std::string& page = options.page;
-  if (FAILED(DllRegisterServer())) {
-    std::cerr << "folverra: the toolbar classes could not be registered\n";
-    return 1;
-  }
-  headless::BrowserWindow window;
-  const HRESULT hr = window.AddBand(kToolBarProgId);
-  if (FAILED(hr)) {
-    std::cerr << "folverra: the band could not be sited (HRESULT " << hr << ")\n";
-    return 1;
-  }
-  const std::string address = addressOf(page);
-  if (!window.Load(address)) {
-    std::cerr << "folverra: cannot open '" << page << "': " << reasonFor(window.lastNavigateError())
-              << '\n';
-    return 2;
-  }
+int show(headless::BrowserWindow& window, const Options& options) {
   const browser::DocumentObject doc = window.page().webBrowser().Document();
   std::cout << "title: " << (doc.typeName() == "HTMLDocument" ? doc.html().title() : "") << '\n'
             << "address: " << window.locationURL << '\n'
@@ -151,25 +107,6 @@ int run(const Options& options) {
   printProxies();
   printWindows(window.topWindow());
   return options.menuKey.empty() ? 0 : chooseFromMenu(window, options.menuKey);
-}
-
-// The service stand-in in this process, its clips in a fresh folder; without a page its home
-// page is opened.
-int runOnStandin(Options options) {
-  const auto store =
-      std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
-  standin::Server service(store);
-  service.start();
-  ReplaceServiceHosts(ServiceHostsAt(service.host()));
-  if (options.page.empty()) {
-    std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
-    options.page = service.url() + "/";
-  }
-  const int status = run(options);
-  service.stop();
-  std::error_code ignored;
-  std::filesystem::remove_all(store, ignored);
-  return status;
 }
 
 }  // namespace
@@ -190,7 +127,7 @@ int open(const std::vector<std::string>& args) {
       return 2;
     }
   }
-  return runOnStandin(options);
+  return withPage(options.page, [&](headless::BrowserWindow& w) { return show(w, options); });
 }
 
 }  // namespace cli

@@ -6,8 +6,12 @@
 #include "band/Reporter.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
+#include "clip/mdlClip.h"
+#include "dialogs/frmClipBar.h"
 #include "dialogs/frmClipSelection.h"
+#include "dialogs/frmContextMenu.h"
 #include "dialogs/frmMouseOver.h"
+#include "page/SharedReferences.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
 #include "platform/system.h"
@@ -62,6 +66,7 @@ frmToolband::frmToolband() {
   imgClipIt[1].setPicture(ui::LoadArt("clip_button_active"));
   imgArrow.Container = &pcbToolbar;
   imgArrow.setPicture(ui::LoadArt("menu_arrow"));
+  for (int index : {0, 1}) imgClipIt[index].Click = [this, index] { imgClipIt_Click(index); };
   imgArrow.MouseUp = [this](int button, int shift, long x, long y) {
     imgArrow_MouseUp(button, shift, x, y);
   };
@@ -166,6 +171,60 @@ std::int16_t frmToolband::LumoraMode() {
   std::int16_t result = 0;
   reporter_.guard("Get LumoraMode()", [&] { result = bLumoraMode; });
   return result;
+}
+
+// No comparison with the old value: on again recounts and shows the bar again, off again
+// repeats the teardown. A failure part-way keeps the old value.
+void frmToolband::setLumoraMode(std::int16_t value) {
+  reporter_.guard("Let LumoraMode()", [&] {
+    if (value)
+      StartClipping();
+    else
+      EndClipping();
+    bLumoraMode = value;
+  });
+}
+
+void frmToolband::StartClipping() {
+  frmClipBar& bar = ui::Instance<frmClipBar>::get();
+  bar.Load();
+  CalcPopLimit();
+  bar.ShowClipBar();
+  showClipButton(1);
+  CalcPopLimit();
+}
+
+// What clipping left behind goes: the floating windows, the marks on the pages, the clip not
+// yet sent and the frame under the mouse.
+void frmToolband::EndClipping() {
+  ClearAllHighlights();
+  ui::Instance<frmClipBar>::Unload();
+  ui::Instance<frmMouseOver>::Unload();
+  ui::Instance<frmClipSelection>::Unload();
+  ui::Instance<frmContextMenu>::Unload();
+  g_ClipXML() = {};
+  g_bContextMenuVisible() = 0;
+  for (html::Element* border :
+       {&g_BorderLeft(), &g_BorderTop(), &g_BorderRight(), &g_BorderBottom()})
+    if (*border) border->style().setDisplay("none");
+  g_HighlightElement() = {};
+  g_CurrentElement() = {};
+  showClipButton(0);
+}
+
+// The normal picture (0) or the active one (1).
+void frmToolband::showClipButton(int index) {
+  imgClipIt[1 - index].Visible = false;
+  imgClipIt[index].Visible = true;
+  ui::InvalidateRect(hWnd());
+}
+
+// The active picture always ends clipping; the normal one starts it only once the page's
+// windows are known.
+void frmToolband::imgClipIt_Click(int index) {
+  reporter_.guard("imgClipIt_Click()", [&] {
+    setLumoraMode(GetBrowserPaneWindow() && index == 0 && g_hWndIEServer() ? 1 : 0);
+  });
 }
 
 html::Document frmToolband::Document() {

@@ -81,6 +81,9 @@ class frmToolband : public ui::Form {
   void RequestSupportedVideo();
   // Holding another browser, or none, moves the event connection with it.
   void holdIEWindow(const browser::WebBrowser& window);
+  void StartClipping();
+  void EndClipping();
+  void showClipButton(int index);
   std::string pageShown() const;
 
   const Reporter reporter_{kProjectName, "frmToolband", Reporter::TraceName::Object,

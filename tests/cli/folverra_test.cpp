@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <nlohmann/json.hpp>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -101,6 +102,10 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
       {"file://" + (dir.path() / "page.html").string(), 0, "page: file://"},
       {"open http://service.example.test/", 2, "only 127.0.0.1, localhost and [::1]"},
       {"open /nonexistent/page.html", 2, "cannot open '/nonexistent/page.html'"},
+      {"clip", 2, "clip needs a page"},
+      {"clip " + (dir.path() / "page.html").string() + " --resize 10", 2, "--resize takes WxH"},
+      {"clip " + (dir.path() / "page.html").string() + " --move-to '#none'", 2,
+       "the page has no element '#none'"},
       {"serve --port", 2, "--port needs a value"},
       {"serve --port x", 2, "'x' is not a port number"},
       {"serve --port 70000", 2, "'70000' is not a port number"},
@@ -147,6 +152,38 @@ TEST(FolverraCommand, OpensTheEmbeddedServiceByDefaultAndChoosesFromTheMenu) {
   const Outcome unknown = run("open --menu Nothing");
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.out.find("no item 'Nothing'"), std::string::npos) << unknown.out;
+}
+
+TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
+  testing_support::ModuleFolder dir;
+  const std::string page = pageUrl("clipping.html").substr(7);
+  const auto json = [&](const std::string& gestures) {
+    const Outcome r = run("clip " + page + " " + gestures + " --json");
+    EXPECT_EQ(r.status, 0) << r.out;
+    return nlohmann::json::parse(r.out, nullptr, false);
+  };
+  const auto on = json("--clip-button --resize 1000x600 --move-to '#picture'");
+  ASSERT_FALSE(on.is_discarded());
+  EXPECT_EQ(on["mode"], 1);
+  EXPECT_EQ(on["clipBar"]["count"], "0");
+  EXPECT_EQ(on["clipBar"]["controls"]["imgTagline"][0], 95) << "centred on 1000 pixels";
+  EXPECT_EQ(on["frame"]["element"]["tag"], "IMG");
+  EXPECT_EQ(on["frame"]["element"]["path"], "ELEMENT-ID[picture]/");
+  EXPECT_EQ(on["frame"]["left"][4], "block");
+  EXPECT_TRUE(on["clip"].is_null());
+  EXPECT_TRUE(on["errors"].empty()) << on["errors"];
+
+  const auto byPath = json("--clip-button --move-to 'ELEMENT-ID[main]/P[1]/' --move-out");
+  EXPECT_TRUE(byPath["frame"]["element"].is_null()) << "leaving the page takes the frame";
+  EXPECT_EQ(byPath["frame"]["top"][4], "none");
+
+  const auto off = json("--clip-button --move-to '#a1' --clip-button");
+  EXPECT_EQ(off["mode"], 0);
+  EXPECT_TRUE(off["clipBar"].is_null());
+
+  const Outcome person = run("clip " + page + " --clip-button --move-to '#b2'");
+  expectAll(person, {"mode: 1\n", "clip bar: 0 characters clipped, 1000 to sharing limit\n",
+                     "frame: around TD ELEMENT-ID[b2]/\n", "errors: 0\n"});
 }
 
 TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {

@@ -29,7 +29,6 @@ LRESULT CALLBACK probeProc(HWND, UINT msg, WPARAM, LPARAM lParam) {
 struct ClipBarTest : ToolbarFixture {
   xml::Document savedClip = std::exchange(g_ClipXML(), xml::Document());
   std::int32_t savedCount = g_ClippedCharCount();
-  HWND savedPane = std::exchange(g_hWndBrowserPane(), nullptr);
   HWND probe = nullptr;
 
   void SetUp() override {
@@ -45,7 +44,6 @@ struct ClipBarTest : ToolbarFixture {
     ui::Instance<frmClipBar>::Unload();
     g_ClipXML() = savedClip;
     g_ClippedCharCount() = savedCount;
-    g_hWndBrowserPane() = savedPane;
     ToolbarFixture::TearDown();
   }
 

@@ -33,6 +33,7 @@ struct ToolbarFixture : ::testing::Test {
   // Marks the module keeps per thread, which earlier tests on this thread may have set.
   VARIANT_BOOL siteCommandSeen = std::exchange(g_bSiteCommandSeen(), 0);
   HWND ieServer = std::exchange(g_hWndIEServer(), nullptr);
+  HWND pane = std::exchange(g_hWndBrowserPane(), nullptr);
   std::size_t expectedRecords = 0;  // in the error log when the test ends
 
   void SetUp() override {
@@ -52,6 +53,7 @@ struct ToolbarFixture : ::testing::Test {
     ReplaceServiceHosts(product);
     g_bSiteCommandSeen() = siteCommandSeen;
     g_hWndIEServer() = ieServer;
+    g_hWndBrowserPane() = pane;
   }
   void AddBand() {
     g_oSupportedVideo() = {};
