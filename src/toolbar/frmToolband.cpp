@@ -216,7 +216,7 @@ void frmToolband::EndClipping() {
 void frmToolband::showClipButton(int index) {
   imgClipIt[1 - index].Visible = false;
   imgClipIt[index].Visible = true;
-  ui::InvalidateRect(hWnd());
+  if (isLoaded()) ui::InvalidateRect(hWnd());
 }
 
 // The active picture always ends clipping; the normal one starts it only once the page's

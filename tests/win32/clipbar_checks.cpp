@@ -17,6 +17,7 @@
 #include "dialogs/frmPleaseClipSomething.h"
 #include "page/SharedReferences.h"
 #include "scripted.h"
+#include "toolbar/frmToolband.h"
 
 namespace smoke {
 namespace {
@@ -209,12 +210,38 @@ void checkDialogs(Stage& stage) {
   expect(g_bDoneClippingOpen() == VARIANT_FALSE, "the flag stays set after the dialog");
 }
 
+// The clip button switches clipping on and off through the real windows: the bar comes and goes
+// with the mode, the clip with the mode's end.
+void checkModeSwitch(Stage& stage) {
+  frmToolband& toolbar = ui::Instance<frmToolband>::get();
+  stage.body->answer("clientWidth", win32::Value(900L));
+  stage.clip(3);
+  toolbar.imgClipIt_Click(0);
+  expect(toolbar.LumoraMode() == 1, "the normal picture's click did not start clipping");
+  expect(!toolbar.imgClipIt[0].Visible && toolbar.imgClipIt[1].Visible,
+         "the active picture is not shown while clipping");
+  const HWND hwnd = bar().hWnd();
+  expect(IsWindowVisible(hwnd) && bar().lblCharCount.caption() == "3",
+         "clipping on shows no bar counting the clip");
+  toolbar.imgClipIt_Click(1);
+  expect(toolbar.LumoraMode() == 0 && toolbar.imgClipIt[0].Visible,
+         "the active picture's click did not end clipping");
+  expect(!IsWindow(hwnd) && !ui::Instance<frmClipBar>::exists(), "the bar outlives clipping");
+  expect(g_ClipXML().isNothing(), "the clip outlives clipping");
+  g_hWndIEServer() = nullptr;
+  toolbar.imgClipIt_Click(0);
+  expect(toolbar.LumoraMode() == 0, "clipping started before the page's window was known");
+  g_hWndIEServer() = stage.page;
+  ui::Instance<frmToolband>::Unload();
+}
+
 }  // namespace
 
 void runClipBarChecks() {
   Stage stage;
   attempt("layout", [&] { checkLayout(stage); });
   attempt("dialogs", [&] { checkDialogs(stage); });
+  attempt("mode switch", [&] { checkModeSwitch(stage); });
 }
 
 }  // namespace smoke
