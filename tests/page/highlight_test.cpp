@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "band/mdlCommon.h"
+#include "clip/mdlClip.h"
 #include "dialogs/frmMouseOver.h"
 #include "headless/pages.h"
 #include "headless/pointer.h"
@@ -27,6 +28,7 @@ constexpr const char* kPage = R"(<html><body><div style="height:150px"></div>
 <div id="wide" style="position:absolute;left:900px;top:400px;width:300px;height:30px">w</div>
 <embed id="video" width="200" height="120" style="position:absolute;left:500px;top:300px">
 <embed id="thin" width="40" height="120" style="position:absolute;left:100px;top:300px">
+<embed id="flat" width="200" height="40" style="position:absolute;left:200px;top:300px">
 <object id="movie" width="160" height="100" style="position:absolute;left:100px;top:500px">
 </object>
 <div style="position:absolute;left:0px;top:2000px;width:10px;height:10px"></div>
@@ -217,15 +219,25 @@ TEST_F(HighlightTest, APageBeforeInteractiveIgnoresTheMouse) {
 }
 
 TEST_F(HighlightTest, OnlyLargeVideosOfSupportedSitesGetTheHoverButtonAtTheirCorner) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"video", "127.0.0.1"}, {"movie", "127.0.0.1"}, {"thin", "127.0.0.1"}, {"video", "10.9.9.9"}};
-  for (const auto& [id, domain] : cases) {
-    SCOPED_TRACE(std::string(id) + " " + domain);
+  struct Case {
+    const char* id;
+    const char* site;   // the supported one besides the example host
+    const char* state;  // the page's readyState
+    bool offered;
+  };
+  const Case cases[] = {
+      {"video", "127.0.0.1", "complete", true},     {"movie", "127.0.0.1", "complete", true},
+      {"movie", "127.0.0.1", "interactive", false},  // the object still loads
+      {"thin", "127.0.0.1", "complete", false},     {"flat", "127.0.0.1", "complete", false},
+      {"video", "10.9.9.9", "complete", false}};
+  for (const auto& [id, site, state, offered] : cases) {
+    SCOPED_TRACE(std::string(id) + " " + site + " " + state);
     ui::Instance<frmMouseOver>::Unload();
-    supportVideosOf(domain);
+    supportVideosOf(site);
+    headless::dom::nodeOf(doc)->doc->readyState = state;
     hover();
     hover(id);
-    const bool offered = std::string(id) != "thin" && std::string(domain) != "10.9.9.9";
+    headless::dom::nodeOf(doc)->doc->readyState = "complete";
     ASSERT_EQ(hoverButtonShown(), offered);
     if (!offered) continue;
     frmMouseOver& button = ui::Instance<frmMouseOver>::get();
@@ -250,4 +262,41 @@ TEST_F(HighlightTest, ClearingOverlaysTakesEveryOverlayOffAndUnloadsTheHoverButt
   proxy->ClearOverlays();
   EXPECT_TRUE(doc.getElementsByName("LumoraElementOverlay").empty());
   EXPECT_FALSE(ui::Instance<frmMouseOver>::exists());
+}
+
+TEST_F(HighlightTest, TheHoverPictureFollowsTheClipThenTheVideoSitesEmbeddingSwitch) {
+  struct Case {
+    const char* host;
+    const char* embedCode;  // none: the page has no embed code field
+    const char* clipIndex;  // none: the object carries no clip index
+    int shown;
+  };
+  const Case cases[] = {
+      {"127.0.0.1", "Embedding disabled", nullptr, 0},
+      {kVideoSiteHost, nullptr, nullptr, 0},
+      {kVideoSiteHost, "<embed src='v.swf'>", nullptr, 0},
+      {"www.Videos.Folverra.Example", "EMBEDDING DISABLED by request", nullptr, 2},
+      {kVideoSiteHost, "Embedding disabled", "7", 1},
+      {kVideoSiteHost, "Embedding disabled", "8", 2}};
+  const xml::Document clip = std::exchange(g_ClipXML(), {});
+  InitClipXML();
+  g_ClipXML()
+      .documentElement()
+      .appendChild(g_ClipXML().createElement("frame"))
+      .setAttribute("clip-index", "7");
+  frmMouseOver& button = ui::Instance<frmMouseOver>::get();
+  button.Load();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + " " + (c.embedCode ? c.embedCode : "-"));
+    std::string markup = "<embed id=v width=200 height=100>";
+    if (c.embedCode) markup += "<input name=embed_code value=\"" + std::string(c.embedCode) + "\">";
+    const html::Document page =
+        headless::dom::newDocument(markup, "http://" + std::string(c.host) + "/watch?v=1");
+    html::Element video = page.getElementById("v");
+    if (c.clipIndex) video.setAttribute("clip-index", c.clipIndex);
+    button.setObjectElement(video);
+    EXPECT_TRUE(button.ObjectElement().is(video));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(button.imgLumora[i].Visible, i == c.shown) << i;
+  }
+  g_ClipXML() = clip;
 }
