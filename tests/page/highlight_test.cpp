@@ -67,6 +67,8 @@ struct HighlightTest : PageFixture {
   std::int16_t mode = std::exchange(ui::Instance<frmToolband>::get().bLumoraMode, 1);
   xml::Document videos = std::exchange(g_oSupportedVideo(), {});
   HWND pane = g_hWndBrowserPane();
+  VARIANT_BOOL menu = std::exchange(g_bContextMenuVisible(), 0);
+  VARIANT_BOOL dialog = std::exchange(g_bDoneClippingOpen(), 0);
   std::shared_ptr<WindowProxy> proxy;
   html::Document doc;
 
@@ -81,7 +83,8 @@ struct HighlightTest : PageFixture {
   }
   void TearDown() override {
     ui::Instance<frmMouseOver>::Unload();
-    g_bContextMenuVisible() = g_bDoneClippingOpen() = 0;
+    g_bContextMenuVisible() = menu;
+    g_bDoneClippingOpen() = dialog;
     g_hWndBrowserPane() = pane;
     g_oSupportedVideo() = videos;
     ui::Instance<frmToolband>::get().bLumoraMode = mode;
@@ -120,40 +123,39 @@ struct HighlightTest : PageFixture {
 
 TEST_F(HighlightTest, HoveringFramesWhatCanBeClippedAndHooksItsClick) {
   struct Case {
-    const char* id;
+    const char* id;  // empty: the body
+    const char* type;
     bool framed;
     html::Element WindowProxy::*hook;  // null: nothing is hooked
   };
-  const Case cases[] = {{"text", true, &WindowProxy::oMouseElement},
-                        {"pic", true, &WindowProxy::oMouseElementImage},
-                        {"c12", true, &WindowProxy::oMouseElementTableCell},
-                        {"tag", true, &WindowProxy::oMouseElementLabel},
-                        {"link", false, nullptr},
-                        {"field", false, nullptr},
-                        {"grid", false, nullptr},
-                        {"", false, nullptr}};
+  const Case cases[] = {{"text", "HTMLParaElement", true, &WindowProxy::oMouseElement},
+                        {"pic", "HTMLImg", true, &WindowProxy::oMouseElementImage},
+                        {"c12", "HTMLTableCell", true, &WindowProxy::oMouseElementTableCell},
+                        {"tag", "HTMLLabelElement", true, &WindowProxy::oMouseElementLabel},
+                        {"link", "HTMLAnchorElement", false, nullptr},
+                        {"field", "HTMLInputElement", false, nullptr},
+                        {"grid", "HTMLTableRow", false, nullptr},
+                        {"", "HTMLBody", false, nullptr}};
+  const html::Rect shortRow = byId("c21").getBoundingClientRect();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     hover();
     proxy->oMouseElementImage = proxy->oMouseElementTableCell = proxy->oMouseElementLabel = {};
-    if (std::string(c.id) == "grid") {
-      // The part of the table no cell covers, right of the short row's cell.
-      const html::Rect cell = byId("c21").getBoundingClientRect();
-      headless::pointer::move(doc, cell.right + 20, cell.top + 4);
-      ASSERT_EQ(doc.elementFromPoint(cell.right + 20, cell.top + 4).typeName(), "HTMLTableRow");
-    } else if (*c.id) {
-      hover(c.id);
-    } else {
-      headless::pointer::move(doc, 600, 600);
-      ASSERT_EQ(doc.elementFromPoint(600, 600).tagName(), "BODY");
-    }
-    const html::Element element = byId(c.id);
-    EXPECT_EQ(frame(),
-              c.framed ? std::optional(around(element.getBoundingClientRect())) : std::nullopt);
-    EXPECT_EQ(g_CurrentElement() && g_CurrentElement().is(element), c.framed);
-    if (c.hook) {
-      EXPECT_TRUE(((*proxy).*c.hook).is(element));
-    }
+    const html::Rect r = *c.id ? byId(c.id).getBoundingClientRect() : html::Rect{};
+    // Right of the short row's cell the table shows its row; below everything, the body.
+    using Point = std::pair<long, long>;
+    const auto [x, y] = std::string(c.id) == "grid" ? Point{shortRow.right + 20, shortRow.top + 4}
+                        : *c.id ? Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2}
+                                : Point{600, 600};
+    headless::pointer::move(doc, x, y);
+    const html::Element under = doc.elementFromPoint(x, y);
+    ASSERT_EQ(under.typeName(), c.type);
+    EXPECT_EQ(frame(), c.framed ? std::optional(around(r)) : std::nullopt);
+    EXPECT_EQ(g_CurrentElement() && g_CurrentElement().is(under), c.framed);
+    for (const auto member :
+         {&WindowProxy::oMouseElement, &WindowProxy::oMouseElementImage,
+          &WindowProxy::oMouseElementTableCell, &WindowProxy::oMouseElementLabel})
+      EXPECT_EQ(((*proxy).*member).is(under), member == c.hook);
   }
 }
 
