@@ -6,8 +6,8 @@
 
 #include "band/Reporter.h"
 #include "band/mdlToolband.h"
-#include "page/SharedReferences.h"
 #include "dialogs/frmMouseOver.h"
+#include "page/SharedReferences.h"
 #include "page/mdlWindowProxy.h"
 #include "runtime/strings.h"
 #include "toolbar/frmToolband.h"
@@ -61,7 +61,7 @@ constexpr std::string_view kUnhookedTypes[] = {"HTMLBody",
                                                "HTMLHRElement",
                                                "HTMLAreaElement"};
 
-// Tags hooked for their click but never framed.
+// Tags never framed, whether or not their click is hooked.
 constexpr std::string_view kUnframedTags[] = {"INPUT", "OBJECT", "EMBED",  "APPLET",
                                               "AREA",  "FRAME",  "IFRAME", "FRAMESET",
                                               "HTML",  "BODY",   "A"};
@@ -227,7 +227,7 @@ void WindowProxy::ClearOverlays() {
       html::Element body = oDocument.body();
       for (auto it = overlays.rbegin(); it != overlays.rend(); ++it) body.removeChild(*it);
     }
-    // The selection-bound markers of this page (every clip index) are taken off here too.
+    // Taking this page's selection-bound markers off (every clip index) joins here.
     ui::Instance<frmMouseOver>::Unload();
   });
 }
@@ -244,9 +244,8 @@ void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, 
     g_BorderBottom() = oDocument.getElementById("dvLumBorderBottom");
     if (!g_BorderLeft()) return;
 
-    const Scroll scroll = scrollOf(element);
     html::Rect r = element.getBoundingClientRect();
-    const long x = r.left + scroll.x - 6;
+    const long x = r.left + scrollOf(element).x - 6;
     // The cut measures from this element's own left edge, never from the frame shown before,
     // so that where a frame ends does not depend on what was framed earlier.
     const long bodyWidth = element.ownerDocument().body().offsetWidth();
@@ -255,9 +254,8 @@ void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, 
     if (bColumn && platform::upperAscii(element.tagName()) == "TD") {
       while (element.tagName() != "TABLE") element = element.parentElement();
     }
-    const Scroll rowScroll = scrollOf(element);
     r = element.getBoundingClientRect();
-    const long y = r.top + rowScroll.y - 6;
+    const long y = r.top + scrollOf(element).y - 6;
     const long h = r.bottom - r.top + 6;
 
     html::Style left = g_BorderLeft().style();

@@ -27,7 +27,8 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   // Takes the clip overlays off the page and unloads the hover button.
   virtual void ClearOverlays();
   // Frames element with the page's border DIVs; with bColumn a cell's frame spans its table's
-  // height. The third flag is part of the interface and changes nothing.
+  // height. Neither flag is written back; the third is part of the interface and changes
+  // nothing.
   void HighlightElement(html::Element element, VARIANT_BOOL bColumn, VARIANT_BOOL unused = 0);
   // Hides the frame and forgets what it surrounded.
   void oHighlightElement_onmouseout();
