@@ -279,6 +279,72 @@ def button_face(width, height, top, bottom):
     return pixel
 
 
+# The hover button's glyphs, 11 x 11, drawn at its left end: add, take out, cannot.
+HOVER_GLYPHS = {
+    "hover_clip": [
+        "...........",
+        "....www....",
+        "....www....",
+        "....www....",
+        ".wwwwwwwww.",
+        ".wwwwwwwww.",
+        ".wwwwwwwww.",
+        "....www....",
+        "....www....",
+        "....www....",
+        "...........",
+    ],
+    "hover_unclip": [
+        "...........",
+        "...........",
+        "...........",
+        "...........",
+        ".wwwwwwwww.",
+        ".wwwwwwwww.",
+        ".wwwwwwwww.",
+        "...........",
+        "...........",
+        "...........",
+        "...........",
+    ],
+    "hover_disabled": [
+        "...wwwww...",
+        "..ww...ww..",
+        ".ww...www..",
+        ".w...www.w.",
+        ".w..www..w.",
+        ".w.www...w.",
+        ".wwww....w.",
+        "..ww...ww..",
+        "...wwwww...",
+        "...........",
+        "...........",
+    ],
+}
+HOVER_FILLS = {"hover_clip": "o", "hover_unclip": "g", "hover_disabled": "s"}
+
+
+def hover_button(name):
+    """67 x 19: a rounded plate in the state's colour, the glyph, and a row of word marks."""
+    fill = PALETTE[HOVER_FILLS[name]]
+    glyph = HOVER_GLYPHS[name]
+    words = [(20, 33), (36, 45), (48, 62)]
+
+    def pixel(x, y):
+        corner = (x in (0, 66)) and (y in (0, 18))
+        if corner:
+            return (255, 255, 255)
+        if x in (0, 66) or y in (0, 18):
+            return PALETTE["k"]
+        if 4 <= x < 15 and 4 <= y < 15 and glyph[y - 4][x - 4] == "w":
+            return PALETTE["w"]
+        if 8 <= y <= 10 and any(a <= x <= b for a, b in words):
+            return PALETTE["w"]
+        return fill
+
+    return pixel
+
+
 def write(name, width, height, pixel):
     with open(os.path.join(ASSETS, name + ".bmp"), "wb") as f:
         f.write(bmp(width, height, pixel))
@@ -290,6 +356,8 @@ def main():
     write("clip_button", 24, 25, from_map(CLIP, lambda x, y: band_background(y)))
     write("clip_button_active", 24, 25, from_map(CLIP, lambda x, y: (255, 214, 153)))
     write("menu_arrow", 8, 25, from_map(ARROW, lambda x, y: band_background(y)))
+    for name in HOVER_GLYPHS:
+        write(name, 67, 19, hover_button(name))
     for name, rows in ICONS.items():
         write(name, 16, 16, from_map(rows, lambda x, y: (255, 0, 255)))
     white = (255, 255, 255)

@@ -83,13 +83,21 @@ void walk(Node* root, const std::function<bool(Node*)>& enter,
   }
 }
 
+// The walk ends at the match: declining to descend would still visit every later sibling of
+// the match and of its ancestors, which made a lookup near the top of a long page cost the page.
 Node* firstElementBelow(Node* root, const std::function<bool(Node*)>& match) {
-  Node* found = nullptr;
-  forEachBelow(root, false, [&](Node* n) {
-    if (!found && n->isElement() && match(n)) found = n;
-    return !found;
-  });
-  return found;
+  Node* n = root->first;
+  while (n) {
+    if (n->isElement() && match(n)) return n;
+    if (n->first) {
+      n = n->first;
+      continue;
+    }
+    while (n != root && !n->next) n = n->parent;
+    if (n == root) break;
+    n = n->next;
+  }
+  return nullptr;
 }
 
 std::vector<Node*> elementsBelow(Node* root, std::string_view tagOrStar) {

@@ -1,9 +1,16 @@
 #include "page/WindowProxy.h"
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
 #include "band/Reporter.h"
 #include "band/mdlToolband.h"
+#include "dialogs/frmMouseOver.h"
 #include "page/SharedReferences.h"
 #include "page/mdlWindowProxy.h"
+#include "runtime/strings.h"
+#include "toolbar/frmToolband.h"
 
 namespace {
 
@@ -33,6 +40,79 @@ std::string addressOf(const browser::WebBrowser& window) {
 // The band's page, then the given window's: which page reached which.
 std::string addresses(const browser::WebBrowser& window) {
   return addressOf(ToolbandBrowser()) + " - " + addressOf(window);
+}
+
+// Elements a mouse-over neither hooks nor frames: the page itself, links, tables as a whole,
+// form fields, plug-ins and frames.
+constexpr std::string_view kUnhookedTypes[] = {"HTMLBody",
+                                               "HTMLAnchorElement",
+                                               "HTMLTable",
+                                               "HTMLTableRow",
+                                               "HTMLTableCol",
+                                               "HTMLTableSection",
+                                               "HTMLFieldSetElement",
+                                               "HTMLEmbed",
+                                               "HTMLObjectElement",
+                                               "HTMLFormElement",
+                                               "HTMLInputElement",
+                                               "HTMLSelectElement",
+                                               "HTMLTextAreaElement",
+                                               "HTMLIFrame",
+                                               "HTMLHRElement",
+                                               "HTMLAreaElement"};
+
+// Tags never framed, whether or not their click is hooked.
+constexpr std::string_view kUnframedTags[] = {"INPUT", "OBJECT", "EMBED",  "APPLET",
+                                              "AREA",  "FRAME",  "IFRAME", "FRAMESET",
+                                              "HTML",  "BODY",   "A"};
+
+// Our own marks on the page, which the mouse passes over without changing the frame.
+constexpr std::string_view kOverlayIds[] = {"LumoraElementOverlay", "LumoraOverlayChild"};
+constexpr std::string_view kBorderPrefix = "dvLumBorder";
+
+template <std::size_t N>
+bool isOneOf(std::string_view value, const std::string_view (&set)[N]) {
+  return std::find(std::begin(set), std::end(set), value) != std::end(set);
+}
+
+bool isBorderDiv(const html::Element& element) {
+  return element.id().starts_with(kBorderPrefix);
+}
+
+bool lumoraModeOn() {
+  return ui::Instance<frmToolband>::get().LumoraMode() == 1;
+}
+
+struct Scroll {
+  long x = 0;
+  long y = 0;
+};
+
+// Standards-mode pages scroll their documentElement, the others their body.
+Scroll scrollOf(const html::Element& element) {
+  const html::Document document = element.ownerDocument();
+  const html::Element body = document.body();
+  const html::Element scrolled =
+      body.scrollTop() == 0 && body.scrollLeft() == 0 ? document.documentElement() : body;
+  return {scrolled.scrollLeft(), scrolled.scrollTop()};
+}
+
+std::string pixels(long value) {
+  return std::to_string(value) + "px";
+}
+
+// The supported-video list has arrived and names one site the page's host is part of.
+bool isSupportedVideoSite(const std::string& host) {
+  const xml::Document& list = g_oSupportedVideo();
+  if (!list || !list.documentElement()) return false;
+  const xml::NodeList sites = list.documentElement().childNodes();
+  for (long i = 0; i < sites.length(); ++i) {
+    const xml::Node site = sites.item(i);
+    if (site.nodeType() != 1) continue;
+    const std::optional<std::string> domain = site.getAttribute("domain");
+    if (domain && platform::containsNoCase(host, *domain)) return true;
+  }
+  return false;
 }
 
 bool isPermissionDenied(const platform::Error& error) {
@@ -142,10 +222,146 @@ void WindowProxy::discard() {
 
 void WindowProxy::ClearOverlays() {
   guardSparingDenied("ClearOverlays()", [&] {
-    if (!oDocument) return;
-    const auto overlays = oDocument.getElementsByName("LumoraElementOverlay");
-    html::Element body = oDocument.body();
-    for (auto it = overlays.rbegin(); it != overlays.rend(); ++it) body.removeChild(*it);
+    if (oDocument) {
+      const auto overlays = oDocument.getElementsByName("LumoraElementOverlay");
+      html::Element body = oDocument.body();
+      for (auto it = overlays.rbegin(); it != overlays.rend(); ++it) body.removeChild(*it);
+    }
+    // Taking this page's selection-bound markers off (every clip index) joins here.
+    ui::Instance<frmMouseOver>::Unload();
+  });
+}
+
+void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, VARIANT_BOOL) {
+  kReporter.guard("HighlightElement()", [&] {
+    if (element.is(g_HighlightElement()) && bColumn == bHighlightColumn) return;
+    bHighlightColumn = bColumn;
+    if (g_HighlightElement()) oHighlightElement_onmouseout();
+    if (!bHasBorderDiv()) InsertBorderDiv();
+    g_BorderLeft() = oDocument.getElementById("dvLumBorderLeft");
+    g_BorderRight() = oDocument.getElementById("dvLumBorderRight");
+    g_BorderTop() = oDocument.getElementById("dvLumBorderTop");
+    g_BorderBottom() = oDocument.getElementById("dvLumBorderBottom");
+    if (!g_BorderLeft()) return;
+
+    html::Rect r = element.getBoundingClientRect();
+    const long x = r.left + scrollOf(element).x - 6;
+    // The cut measures from this element's own left edge, never from the frame shown before,
+    // so that where a frame ends does not depend on what was framed earlier.
+    const long bodyWidth = element.ownerDocument().body().offsetWidth();
+    const long w = r.right - r.left + x + 10 > bodyWidth ? bodyWidth - x - 6 : r.right - r.left + 8;
+
+    if (bColumn && platform::upperAscii(element.tagName()) == "TD") {
+      while (element.tagName() != "TABLE") element = element.parentElement();
+    }
+    r = element.getBoundingClientRect();
+    const long y = r.top + scrollOf(element).y - 6;
+    const long h = r.bottom - r.top + 6;
+
+    html::Style left = g_BorderLeft().style();
+    left.setLeft(pixels(x));
+    left.setTop(pixels(y));
+    left.setHeight(pixels(h));
+    html::Style top = g_BorderTop().style();
+    top.setWidth(pixels(w));
+    top.setLeft(pixels(x));
+    top.setTop(pixels(y));
+    html::Style bottom = g_BorderBottom().style();
+    bottom.setLeft(pixels(x));
+    bottom.setWidth(pixels(w));
+    bottom.setTop(pixels(y + h));
+    html::Style right = g_BorderRight().style();
+    right.setLeft(pixels(x + w));
+    right.setTop(pixels(y));
+    right.setHeight(pixels(h + 4));
+    for (html::Style* side : {&left, &right, &top, &bottom}) side->setDisplay("block");
+    g_HighlightElement() = element;
+  });
+}
+
+void WindowProxy::oHighlightElement_onmouseout() {
+  kReporter.guard("oHighlightElement_onmouseout()", [&] {
+    if (g_BorderLeft()) {
+      for (html::Element* side :
+           {&g_BorderLeft(), &g_BorderRight(), &g_BorderTop(), &g_BorderBottom()})
+        side->style().setDisplay("none");
+    }
+    ClearBorderReferences();
+    g_HighlightElement() = {};
+  });
+}
+
+void WindowProxy::oCurrentElement_onmouseout() {
+  kReporter.guard("oCurrentElement_onmouseout()", [&] {
+    // The menu acts on the current element: it stays while the menu is open.
+    if (g_bContextMenuVisible()) return;
+    if (g_HighlightElement().is(g_CurrentElement())) oHighlightElement_onmouseout();
+    SelectStart = 0;
+    g_CurrentElement() = {};
+  });
+}
+
+void WindowProxy::oDocument_onmouseover() {
+  kReporter.guard("oDocument_onmouseover()", [&] {
+    if (!lumoraModeOn() || !bDocumentReady) return;
+    // A dialog, the menu or a selection under way holds the page still.
+    if (g_bDoneClippingOpen() || g_bContextMenuVisible() || SelectStart) return;
+    const html::Element src = oDocumentWindow.event().srcElement();
+    const std::string type = src.typeName();
+    if (hookMouseElement(src, type)) frameMouseElement(src);
+    offerHoverButton(src, type);
+  });
+}
+
+// False for the elements that are never framed.
+bool WindowProxy::hookMouseElement(const html::Element& src, const std::string& type) {
+  if (type == "HTMLImg")
+    oMouseElementImage = src;
+  else if (type == "HTMLTableCell")
+    oMouseElementTableCell = src;
+  else if (type == "HTMLLabelElement")
+    oMouseElementLabel = src;
+  else if (isOneOf(type, kUnhookedTypes))
+    return false;
+  else
+    oMouseElement = src;
+  return true;
+}
+
+void WindowProxy::frameMouseElement(const html::Element& src) {
+  if (!lumoraModeOn() || !bHasBorderDiv()) return;
+  if (src.is(g_CurrentElement())) return;
+  if (isBorderDiv(src) || isOneOf(src.id(), kOverlayIds) ||
+      src.getAttribute("name") == "Folverra_SelectionBounds")
+    return;
+  if (g_CurrentElement()) oCurrentElement_onmouseout();
+  if (!isOneOf(platform::upperAscii(src.tagName()), kUnframedTags)) {
+    g_CurrentElement() = src;
+    HighlightElement(src, 0);
+  }
+}
+
+// Videos of the supported sites, once loaded and big enough to play, get the hover button.
+void WindowProxy::offerHoverButton(const html::Element& src, const std::string& type) {
+  if (type != "HTMLEmbed" && type != "HTMLObjectElement") return;
+  if (!isSupportedVideoSite(oDocument.location().hostname)) return;
+  if (type == "HTMLObjectElement" && src.readyState() != "4") return;
+  if (src.height() < 50 || src.width() < 50) return;
+  frmMouseOver& button = ui::Instance<frmMouseOver>::get();
+  button.Load();
+  button.setObjectElement(src);
+  PositionObjectClipper();
+}
+
+void WindowProxy::oDocument_onmouseout() {
+  kReporter.guard("oDocument_onmouseout()", [&] {
+    oMouseElement = {};
+    if (!lumoraModeOn()) return;
+    const html::Event event = oDocumentWindow.event();
+    if (!event.srcElement().is(g_CurrentElement())) return;
+    // Onto the frame itself is not out of the element.
+    const html::Element to = event.toElement();
+    if (!to || !isBorderDiv(to)) oCurrentElement_onmouseout();
   });
 }
 
@@ -227,9 +443,14 @@ void WindowProxy::holdWindow(const browser::WebBrowser& window) {
 
 void WindowProxy::holdDocument(const html::Document& document) {
   oDocument = document;
-  documentConnection_ = document ? oDocument.on("onreadystatechange",
-                                                handler(&WindowProxy::oDocument_onreadystatechange))
-                                 : platform::Connection();
+  documentConnections_.clear();
+  if (!document) return;
+  const std::pair<const char*, void (WindowProxy::*)()> events[] = {
+      {"onreadystatechange", &WindowProxy::oDocument_onreadystatechange},
+      {"onmouseover", &WindowProxy::oDocument_onmouseover},
+      {"onmouseout", &WindowProxy::oDocument_onmouseout}};
+  for (const auto& [event, member] : events)
+    documentConnections_.push_back(oDocument.on(event, handler(member)));
 }
 
 void WindowProxy::holdDocumentWindow(const html::Window& window) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/browser.h"
 #include "platform/html.h"
@@ -23,8 +24,26 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   html::Document Document();
   // Detaches the proxy, takes it out of the registry and unloads its window.
   virtual void Cleanup();
-  // Takes the clip overlays off the page.
+  // Takes the clip overlays off the page and unloads the hover button.
   virtual void ClearOverlays();
+  // Frames element with the page's border DIVs; with bColumn a cell's frame spans its table's
+  // height. Neither flag is written back; the third is part of the interface and changes
+  // nothing.
+  void HighlightElement(html::Element element, VARIANT_BOOL bColumn, VARIANT_BOOL unused = 0);
+  // Hides the frame and forgets what it surrounded.
+  void oHighlightElement_onmouseout();
+  // The element a click would clip has been left: its frame goes too.
+  void oCurrentElement_onmouseout();
+
+  // The column flag of the last framing.
+  VARIANT_BOOL bHighlightColumn = 0;
+  // A text selection has been started and the next click belongs to it.
+  VARIANT_BOOL SelectStart = 0;
+  // The element under the mouse whose click would clip it, by kind.
+  html::Element oMouseElement;
+  html::Element oMouseElementImage;
+  html::Element oMouseElementLabel;
+  html::Element oMouseElementTableCell;
 
  protected:
   WindowProxy();
@@ -48,6 +67,12 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void InsertBorderDiv();
   bool bHasBorderDiv();
   void oDocument_onreadystatechange();
+  void oDocument_onmouseover();
+  void oDocument_onmouseout();
+  // The steps of a mouse-over: hooking the element, framing it, offering the hover button.
+  bool hookMouseElement(const html::Element& src, const std::string& type);
+  void frameMouseElement(const html::Element& src);
+  void offerHoverButton(const html::Element& src, const std::string& type);
   void oDocumentWindow_onload();
   void oDocumentWindow_onunload();
   void oWindow_WindowClosing(bool cancel);
@@ -66,7 +91,7 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
 
   WindowEvents windowEvents_{*this};
   platform::Connection windowConnection_;
-  platform::Connection documentConnection_;
+  std::vector<platform::Connection> documentConnections_;
   platform::Connection loadConnection_;
   platform::Connection unloadConnection_;
 };

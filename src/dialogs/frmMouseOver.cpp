@@ -1,0 +1,104 @@
+#include "dialogs/frmMouseOver.h"
+
+#include "band/Reporter.h"
+#include "band/mdlCommon.h"
+#include "clip/mdlClip.h"
+#include "runtime/strings.h"
+
+namespace {
+
+constexpr Reporter kReporter{"LumoraToolbar", "frmMouseOver"};
+// Placing the button is the clip module's routine and reports as such.
+constexpr Reporter kClipReporter{"LumoraClipper", "mdlClip"};
+
+constexpr long kWidth = 67;
+constexpr long kHeight = 19;
+constexpr const char* kPictures[] = {"hover_clip", "hover_unclip", "hover_disabled"};
+
+// The owner of the watch page has turned embedding off: the video cannot be clipped.
+bool isEmbeddingDisabled(const html::Document& page) {
+  if (!platform::containsNoCase(page.location().hostname, kVideoSiteHost)) return false;
+  const std::vector<html::Element> codes = page.getElementsByName("embed_code");
+  return !codes.empty() && platform::containsNoCase(codes.front().value(), "Embedding disabled");
+}
+
+// The object carries the index of a frame of the clip.
+bool isClipped(const html::Element& object) {
+  const std::optional<std::string> index = object.getAttribute("clip-index");
+  if (!index || !g_ClipXML()) return false;
+  // A quote cannot be part of the literal, and no index the clip gives holds one.
+  if (index->find('\'') != std::string::npos) return false;
+  const xml::Node frame =
+      g_ClipXML().documentElement().selectSingleNode("frame[@clip-index='" + *index + "']");
+  return static_cast<bool>(frame);
+}
+
+}  // namespace
+
+// The pictures are the form's design: they are there before anything runs.
+frmMouseOver::frmMouseOver() {
+  pcbWindow.Width = kWidth;
+  pcbWindow.Height = kHeight;
+  for (std::size_t i = 0; i < imgLumora.size(); ++i) {
+    imgLumora[i].Container = &pcbWindow;
+    imgLumora[i].ToolTipText = "Lumora This!";
+    imgLumora[i].setPicture(ui::LoadArt(kPictures[i]));
+  }
+}
+
+void frmMouseOver::Form_Load() {
+  kReporter.guard("Form_Load()", [&] {
+    const HWND hwnd = hWnd();
+    ui::SetWindowLongPtr(hwnd, GWL_STYLE, ui::GetWindowLongPtr(hwnd, GWL_STYLE) | WS_CHILD);
+    ui::SetParent(hwnd, GetBrowserPaneWindow());
+    ui::MoveWindow(hwnd, 0, 0, kWidth, kHeight, TRUE);
+    pcbWindow.Left = 0;
+    pcbWindow.Top = 0;
+    pcbWindow.Width = kWidth;
+    pcbWindow.Height = kHeight;
+    for (ui::Image& image : imgLumora) {
+      image.Left = 0;
+      image.Top = 0;
+    }
+    imgLumora[1].Visible = false;
+    imgLumora[2].Visible = false;
+    objectElement_ = {};
+  });
+}
+
+void frmMouseOver::Form_Unload(int&) {
+  kReporter.guard("Form_Unload()", [&] { objectElement_ = {}; });
+}
+
+void frmMouseOver::setObjectElement(const html::Element& element) {
+  kReporter.guard("ObjectElement()", [&] {
+    const bool disabled = isEmbeddingDisabled(element.ownerDocument());
+    // What is in the clip can always be taken out again, embedding or not.
+    if (isClipped(element))
+      showPicture(1);
+    else
+      showPicture(disabled ? 2 : 0);
+    objectElement_ = element;
+  });
+}
+
+void frmMouseOver::showPicture(int index) {
+  for (std::size_t i = 0; i < imgLumora.size(); ++i)
+    imgLumora[i].Visible = static_cast<int>(i) == index;
+}
+
+void PositionObjectClipper() {
+  kClipReporter.guard("PositionObjectClipper()", [] {
+    if (!ui::Instance<frmMouseOver>::exists()) return;
+    frmMouseOver& button = ui::Instance<frmMouseOver>::get();
+    const html::Element object = button.ObjectElement();
+    if (!object) return;
+    const html::Rect r = object.getBoundingClientRect();
+    // Whole pixels throughout, so the half-even rounding of the conversion has no half to round.
+    const long x = r.right - button.ScaleWidth() - 10;
+    const long y = r.top + 10;
+    // The page's client coordinates are the pane's: the page fills it.
+    ui::MoveWindow(button.hWnd(), x, y, button.ScaleWidth(), button.ScaleHeight(), TRUE);
+    button.Show();
+  });
+}
