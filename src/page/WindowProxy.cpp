@@ -6,6 +6,7 @@
 
 #include "band/Reporter.h"
 #include "band/mdlToolband.h"
+#include "dialogs/frmClipBar.h"
 #include "dialogs/frmMouseOver.h"
 #include "page/SharedReferences.h"
 #include "page/mdlWindowProxy.h"
@@ -256,7 +257,8 @@ void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, 
     }
     r = element.getBoundingClientRect();
     const long y = r.top + scrollOf(element).y - 6;
-    const long h = r.bottom - r.top + 6;
+    // 8, not 6: the bottom side keeps the same gap of 2 as the others.
+    const long h = r.bottom - r.top + 8;
 
     html::Style left = g_BorderLeft().style();
     left.setLeft(pixels(x));
@@ -410,9 +412,23 @@ void WindowProxy::oDocument_onreadystatechange() {
       });
 }
 
-// Sizing the clip bar here joins once the clip bar exists.
 void WindowProxy::oDocumentWindow_onload() {
-  kReporter.guard("oDocumentWindow_onload()", [&] { InsertBorderDiv(); });
+  kReporter.guard("oDocumentWindow_onload()", [&] {
+    InsertBorderDiv();
+    if (ui::Instance<frmToolband>::get().LumoraMode() == 1)
+      ui::Instance<frmClipBar>::get().SizeClipBar();
+  });
+}
+
+// Unguarded: a failure here goes to the page event's boundary.
+void WindowProxy::oDocumentWindow_onresize() {
+  if (ui::Instance<frmToolband>::get().LumoraMode() != 1) return;
+  ui::Instance<frmClipBar>::get().SizeClipBar();
+  PositionObjectClipper();
+}
+
+void WindowProxy::oDocumentWindow_onscroll() {
+  if (ui::Instance<frmToolband>::get().LumoraMode() == 1) PositionObjectClipper();
 }
 
 void WindowProxy::oDocumentWindow_onunload() {
@@ -455,10 +471,13 @@ void WindowProxy::holdDocument(const html::Document& document) {
 
 void WindowProxy::holdDocumentWindow(const html::Window& window) {
   oDocumentWindow = window;
-  loadConnection_ =
-      window ? oDocumentWindow.on("onload", handler(&WindowProxy::oDocumentWindow_onload))
-             : platform::Connection();
-  unloadConnection_ =
-      window ? oDocumentWindow.on("onunload", handler(&WindowProxy::oDocumentWindow_onunload))
-             : platform::Connection();
+  windowConnections_.clear();
+  if (!window) return;
+  const std::pair<const char*, void (WindowProxy::*)()> events[] = {
+      {"onload", &WindowProxy::oDocumentWindow_onload},
+      {"onresize", &WindowProxy::oDocumentWindow_onresize},
+      {"onscroll", &WindowProxy::oDocumentWindow_onscroll},
+      {"onunload", &WindowProxy::oDocumentWindow_onunload}};
+  for (const auto& [event, member] : events)
+    windowConnections_.push_back(oDocumentWindow.on(event, handler(member)));
 }

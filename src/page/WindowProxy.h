@@ -74,6 +74,8 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void frameMouseElement(const html::Element& src);
   void offerHoverButton(const html::Element& src, const std::string& type);
   void oDocumentWindow_onload();
+  void oDocumentWindow_onresize();
+  void oDocumentWindow_onscroll();
   void oDocumentWindow_onunload();
   void oWindow_WindowClosing(bool cancel);
 
@@ -92,6 +94,5 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   WindowEvents windowEvents_{*this};
   platform::Connection windowConnection_;
   std::vector<platform::Connection> documentConnections_;
-  platform::Connection loadConnection_;
-  platform::Connection unloadConnection_;
+  std::vector<platform::Connection> windowConnections_;
 };

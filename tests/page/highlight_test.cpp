@@ -52,13 +52,12 @@ static bool operator==(const Rect& a, const Rect& b) {
 
 namespace {
 
-// Left, top, right, bottom DIVs around r: a gap of 2 and 4 thick at the left, top and right;
-// the bottom one starts at the element's bottom edge.
+// Left, top, right, bottom DIVs around r: a gap of 2 and 4 thick on every side.
 Frame around(const html::Rect& r) {
-  return {{{r.left - 6, r.top - 6, r.left - 2, r.bottom},
+  return {{{r.left - 6, r.top - 6, r.left - 2, r.bottom + 2},
            {r.left - 6, r.top - 6, r.right + 2, r.top - 2},
-           {r.right + 2, r.top - 6, r.right + 6, r.bottom + 4},
-           {r.left - 6, r.bottom, r.right + 2, r.bottom + 4}}};
+           {r.right + 2, r.top - 6, r.right + 6, r.bottom + 6},
+           {r.left - 6, r.bottom + 2, r.right + 2, r.bottom + 6}}};
 }
 
 struct HighlightTest : PageFixture {

@@ -56,6 +56,9 @@ TEST_F(LumoraModeTest, OnCountsAndShowsTheBarAndOffTearsDownWhatClippingLeft) {
   EXPECT_TRUE(barShown());
   EXPECT_EQ(ui::Instance<frmClipBar>::get().lblCharCount.caption(), "5");
 
+  window->ResizePage(700, 500);
+  EXPECT_EQ(ui::Instance<frmClipBar>::get().imgTagline.Left, 5) << "the page's resize lays it out";
+
   // Clipping on twice recounts and shows the bar again.
   textClip("<b>12345</b>");
   ui::ShowWindow(ui::Instance<frmClipBar>::get().hWnd(), SW_HIDE);
