@@ -122,16 +122,11 @@ inline void pumpFor(std::chrono::milliseconds time) {
   waitFor([&] { return std::chrono::steady_clock::now() >= end; });
 }
 
-inline RECT screenRect(HWND hwnd) {
-  RECT r{};
-  ui::GetWindowRect(hwnd, &r);
-  return r;
-}
-
 // Where a window is from another's top-left corner (or the screen's), and its width and height.
 inline std::array<long, 4> placeOf(HWND hwnd, HWND from = nullptr) {
-  const RECT r = screenRect(hwnd);
-  const RECT o = from ? screenRect(from) : RECT{};
+  RECT r{}, o{};
+  ui::GetWindowRect(hwnd, &r);
+  if (from) ui::GetWindowRect(from, &o);
   return {r.left - o.left, r.top - o.top, r.right - r.left, r.bottom - r.top};
 }
 

@@ -15,7 +15,6 @@
 namespace {
 
 using testing_support::placeOf;
-using testing_support::screenRect;
 
 // A window whose WM_APP runs the function it carries: work posted to the thread's queue runs
 // inside whichever loop pumps it, a modal form's included.
@@ -139,15 +138,14 @@ TEST_F(ClipBarTest, TheCountShowsItsDistanceToTheLimitIsKeptWholeAndTheRowsFollo
       g_ClipXML().documentElement().removeChild(g_ClipXML().documentElement().firstChild());
       CalcPopLimit();
     }
-    EXPECT_EQ(bar().lblCharCount.caption(), c.count);
-    EXPECT_EQ(bar().lblCharsRemaining.caption(), c.remaining);
-    EXPECT_EQ(bar().lblCharsRemaingingText.caption(), c.text);
+    EXPECT_EQ((std::array{bar().lblCharCount.caption(), bar().lblCharsRemaining.caption(),
+                          bar().lblCharsRemaingingText.caption()}),
+              (std::array{c.count, c.remaining, c.text}));
     EXPECT_EQ(g_ClippedCharCount(), std::stol(c.count));
     // The layout followed the new texts: " OVER " widens the second row.
-    EXPECT_EQ(bar().lblPublishingLimit.Left,
-              bar().lblCharsRemaingingText.Left + widthOf(bar().lblCharsRemaingingText));
-    EXPECT_EQ(bar().lblCharactersClipped.Left,
-              bar().lblCharCount.Left + widthOf(bar().lblCharCount));
+    EXPECT_EQ((std::array{bar().lblPublishingLimit.Left, bar().lblCharactersClipped.Left}),
+              (std::array{bar().lblCharsRemaingingText.Left + widthOf(bar().lblCharsRemaingingText),
+                          bar().lblCharCount.Left + widthOf(bar().lblCharCount)}));
   }
 }
 
@@ -160,12 +158,9 @@ TEST_F(ClipBarTest, DoneClippingOnAnEmptyClipShowsOnlyThePromptCentredOnTheBar) 
       frmPleaseClipSomething& prompt = ui::Instance<frmPleaseClipSomething>::get();
       EXPECT_TRUE(ui::IsWindowVisible(prompt.hWnd()));
       EXPECT_FALSE(ui::IsWindowEnabled(bar().hWnd())) << "the bar waits for the prompt";
-      const RECT owner = screenRect(bar().hWnd());
-      const RECT r = screenRect(prompt.hWnd());
-      EXPECT_EQ(r.right - r.left, 318);
-      EXPECT_EQ(r.bottom - r.top, 360);
-      EXPECT_EQ((r.left + r.right) / 2, (owner.left + owner.right) / 2);
-      EXPECT_EQ((r.top + r.bottom) / 2, (owner.top + owner.bottom) / 2);
+      const auto r = placeOf(prompt.hWnd()), o = placeOf(bar().hWnd());  // centred on the bar
+      EXPECT_EQ((std::array{r[2], r[3], (2 * r[0] + r[2]) / 2, (2 * r[1] + r[3]) / 2}),
+                (std::array{318L, 360L, (2 * o[0] + o[2]) / 2, (2 * o[1] + o[3]) / 2}));
       EXPECT_EQ(ui::GetWindowLongPtr(prompt.hWnd(), GWLP_HWNDPARENT),
                 reinterpret_cast<LONG_PTR>(bar().hWnd()));
       EXPECT_EQ(prompt.OKButton.formRect().left, 224);
@@ -184,7 +179,7 @@ TEST_F(ClipBarTest, DoneClippingDropsTheDialogUnderTheButtonWhileTheFlagIsSet) {
     ASSERT_TRUE(ui::Instance<frmDoneClipping>::exists());
     frmDoneClipping& dialog = ui::Instance<frmDoneClipping>::get();
     EXPECT_EQ(placeOf(dialog.hWnd(), bar().hWnd()), (std::array{95L + 230, 4L + 28, 359L, 239L}));
-    EXPECT_EQ(dialog.Left(), screenRect(dialog.hWnd()).left * 15);
+    EXPECT_EQ(dialog.Left(), placeOf(dialog.hWnd())[0] * 15);
     EXPECT_EQ(g_bDoneClippingOpen(), VARIANT_TRUE);
     EXPECT_FALSE(bar().imgDoneClipping.Visible);
     EXPECT_TRUE(bar().imgChooseOption.Visible);
@@ -231,7 +226,8 @@ TEST_F(ClipBarTest, TheLinksOpenTheirServicePagesInNewWindows) {
 
 TEST_F(ClipBarTest, ThePointerOverTheBarRaisesItAboveThePage) {
   ui::BringWindowToTop(window->pageWindow());
-  const RECT r = screenRect(bar().hWnd());
+  RECT r{};
+  ui::GetWindowRect(bar().hWnd(), &r);
   const POINT inside{r.left + 400, r.top + 10};
   ASSERT_EQ(ui::WindowFromPoint(inside), window->pageWindow());
   ui::SendMessage(bar().hWnd(), WM_MOUSEMOVE, 0, (10 << 16) | 400);
