@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -119,6 +120,14 @@ bool waitFor(Done&& done) {
 inline void pumpFor(std::chrono::milliseconds time) {
   const auto end = std::chrono::steady_clock::now() + time;
   waitFor([&] { return std::chrono::steady_clock::now() >= end; });
+}
+
+// Where a window is from another's top-left corner (or the screen's), and its width and height.
+inline std::array<long, 4> placeOf(HWND hwnd, HWND from = nullptr) {
+  RECT r{}, o{};
+  ui::GetWindowRect(hwnd, &r);
+  if (from) ui::GetWindowRect(from, &o);
+  return {r.left - o.left, r.top - o.top, r.right - r.left, r.bottom - r.top};
 }
 
 // The number of the platform::Error a call raised; 0 when it raised none.

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <utility>
 
@@ -37,20 +36,8 @@ constexpr const char* kPage = R"(<html><body><div style="height:150px"></div>
 constexpr const char* kSides[] = {"dvLumBorderLeft", "dvLumBorderTop", "dvLumBorderRight",
                                   "dvLumBorderBottom"};
 
-using Frame = std::array<html::Rect, 4>;
-
-}  // namespace
-
-namespace html {
-static bool operator==(const Rect& a, const Rect& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-[[maybe_unused]] static void PrintTo(const Rect& r, std::ostream* os) {
-  *os << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
-}
-}  // namespace html
-
-namespace {
+using Box = std::array<long, 4>;  // left, top, right, bottom
+using Frame = std::array<Box, 4>;
 
 // Left, top, right, bottom DIVs around r: a gap of 2 and 4 thick on every side.
 Frame around(const html::Rect& r) {
@@ -108,7 +95,8 @@ struct HighlightTest : PageFixture {
     for (std::size_t i = 0; i < 4; ++i) {
       const html::Element side = byId(kSides[i]);
       if (side.style().display() != "block") return std::nullopt;
-      f[i] = side.getBoundingClientRect();
+      const html::Rect r = side.getBoundingClientRect();
+      f[i] = {r.left, r.top, r.right, r.bottom};
     }
     return f;
   }
@@ -121,22 +109,20 @@ struct HighlightTest : PageFixture {
 }  // namespace
 
 TEST_F(HighlightTest, HoveringFramesWhatCanBeClippedAndHooksItsClick) {
-  struct Case {
-    const char* id;  // empty: the body
-    const char* type;
+  const struct {
+    const char *id, *type;  // id empty: the body
     bool framed;
     html::Element WindowProxy::*hook;  // null: nothing is hooked
-  };
-  const Case cases[] = {{"text", "HTMLParaElement", true, &WindowProxy::oMouseElement},
-                        {"pic", "HTMLImg", true, &WindowProxy::oMouseElementImage},
-                        {"c12", "HTMLTableCell", true, &WindowProxy::oMouseElementTableCell},
-                        {"tag", "HTMLLabelElement", true, &WindowProxy::oMouseElementLabel},
-                        {"link", "HTMLAnchorElement", false, nullptr},
-                        {"field", "HTMLInputElement", false, nullptr},
-                        {"grid", "HTMLTableRow", false, nullptr},
-                        {"", "HTMLBody", false, nullptr}};
+  } cases[] = {{"text", "HTMLParaElement", true, &WindowProxy::oMouseElement},
+               {"pic", "HTMLImg", true, &WindowProxy::oMouseElementImage},
+               {"c12", "HTMLTableCell", true, &WindowProxy::oMouseElementTableCell},
+               {"tag", "HTMLLabelElement", true, &WindowProxy::oMouseElementLabel},
+               {"link", "HTMLAnchorElement", false, nullptr},
+               {"field", "HTMLInputElement", false, nullptr},
+               {"grid", "HTMLTableRow", false, nullptr},
+               {"", "HTMLBody", false, nullptr}};
   const html::Rect shortRow = byId("c21").getBoundingClientRect();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     hover();
     proxy->oMouseElementImage = proxy->oMouseElementTableCell = proxy->oMouseElementLabel = {};
@@ -179,8 +165,7 @@ TEST_F(HighlightTest, TheFrameStaysOnItsOwnBorderAndGoesWithTheMouseOutOfThePage
   hover("text");
   const std::optional<Frame> framed = frame();
   ASSERT_TRUE(framed);
-  const html::Rect left = (*framed)[0];
-  headless::pointer::move(doc, left.left + 1, left.top + 10);
+  headless::pointer::move(doc, (*framed)[0][0] + 1, (*framed)[0][1] + 10);  // on the left side
   EXPECT_EQ(frame(), framed);
   EXPECT_TRUE(g_CurrentElement().is(byId("text")));
   hover("text");
@@ -220,13 +205,10 @@ TEST_F(HighlightTest, APageBeforeInteractiveIgnoresTheMouse) {
 }
 
 TEST_F(HighlightTest, OnlyLargeVideosOfSupportedSitesGetTheHoverButtonAtTheirCorner) {
-  struct Case {
-    const char* id;
-    const char* site;   // the supported one besides the example host
-    const char* state;  // the page's readyState
+  const struct {
+    const char *id, *site, *state;  // site: the supported one besides the example host
     bool offered;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"video", "127.0.0.1", "complete", true},     {"movie", "127.0.0.1", "complete", true},
       {"movie", "127.0.0.1", "interactive", false},  // the object still loads
       {"thin", "127.0.0.1", "complete", false},     {"flat", "127.0.0.1", "complete", false},
@@ -244,14 +226,9 @@ TEST_F(HighlightTest, OnlyLargeVideosOfSupportedSitesGetTheHoverButtonAtTheirCor
     frmMouseOver& button = ui::Instance<frmMouseOver>::get();
     EXPECT_TRUE(button.ObjectElement().is(byId(id)));
     EXPECT_EQ(ui::GetParent(button.hWnd()), window->paneWindow());
-    RECT at{}, inPane{};
-    ui::GetWindowRect(button.hWnd(), &at);
-    ui::GetWindowRect(window->paneWindow(), &inPane);
     const html::Rect r = byId(id).getBoundingClientRect();
-    EXPECT_EQ(at.left - inPane.left, r.right - 77);
-    EXPECT_EQ(at.top - inPane.top, r.top + 10);
-    EXPECT_EQ(at.right - at.left, 67);
-    EXPECT_EQ(at.bottom - at.top, 19);
+    EXPECT_EQ(testing_support::placeOf(button.hWnd(), window->paneWindow()),
+              (std::array{r.right - 77, r.top + 10, 67L, 19L}));
   }
 }
 
@@ -266,19 +243,15 @@ TEST_F(HighlightTest, ClearingOverlaysTakesEveryOverlayOffAndUnloadsTheHoverButt
 }
 
 TEST_F(HighlightTest, TheHoverPictureFollowsTheClipThenTheVideoSitesEmbeddingSwitch) {
-  struct Case {
-    const char* host;
-    const char* embedCode;  // none: the page has no embed code field
-    const char* clipIndex;  // none: the object carries no clip index
+  const struct {
+    const char *host, *embedCode, *clipIndex;  // null: no embed code field, no clip index
     int shown;
-  };
-  const Case cases[] = {
-      {"127.0.0.1", "Embedding disabled", nullptr, 0},
-      {kVideoSiteHost, nullptr, nullptr, 0},
-      {kVideoSiteHost, "<embed src='v.swf'>", nullptr, 0},
-      {"www.Videos.Folverra.Example", "EMBEDDING DISABLED by request", nullptr, 2},
-      {kVideoSiteHost, "Embedding disabled", "7", 1},
-      {kVideoSiteHost, "Embedding disabled", "8", 2}};
+  } cases[] = {{"127.0.0.1", "Embedding disabled", nullptr, 0},
+               {kVideoSiteHost, nullptr, nullptr, 0},
+               {kVideoSiteHost, "<embed src='v.swf'>", nullptr, 0},
+               {"www.Videos.Folverra.Example", "EMBEDDING DISABLED by request", nullptr, 2},
+               {kVideoSiteHost, "Embedding disabled", "7", 1},
+               {kVideoSiteHost, "Embedding disabled", "8", 2}};
   const xml::Document clip = std::exchange(g_ClipXML(), {});
   InitClipXML();
   g_ClipXML()
@@ -287,7 +260,7 @@ TEST_F(HighlightTest, TheHoverPictureFollowsTheClipThenTheVideoSitesEmbeddingSwi
       .setAttribute("clip-index", "7");
   frmMouseOver& button = ui::Instance<frmMouseOver>::get();
   button.Load();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.host) + " " + (c.embedCode ? c.embedCode : "-"));
     std::string markup = "<embed id=v width=200 height=100>";
     if (c.embedCode) markup += "<input name=embed_code value=\"" + std::string(c.embedCode) + "\">";

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "clip/mdlClip.h"
-#include "dialogs/frmClipBar.h"
 #include "page/SharedReferences.h"
 #include "runtime/implementation.h"
 #include "toolbar_fixture.h"
@@ -9,62 +7,44 @@
 namespace {
 
 struct LumoraModeTest : ToolbarFixture {
-  xml::Document savedClip = std::exchange(g_ClipXML(), xml::Document());
-  ~LumoraModeTest() override { g_ClipXML() = savedClip; }
-
   // Clicks the clip button's picture that is shown, as the mouse does, once the band is laid out.
   static void clickClipButton() {
     ASSERT_TRUE(waitFor([] { return !form().tmrLoad.Enabled(); }));
-    const ui::Image& shown = form().imgClipIt[form().imgClipIt[0].Visible ? 0 : 1];
-    const RECT r = shown.formRect();
-    const LPARAM at = (static_cast<LPARAM>(r.top + 1) << 16) | (r.left + 1);
-    ui::SendMessage(form().hWnd(), WM_LBUTTONDOWN, 0, at);
-    ui::SendMessage(form().hWnd(), WM_LBUTTONUP, 0, at);
+    click(form(), form().imgClipIt[form().imgClipIt[0].Visible ? 0 : 1]);
   }
-  static bool barShown() {
-    return ui::Instance<frmClipBar>::exists() && ui::Instance<frmClipBar>::get().isLoaded() &&
-           ui::IsWindowVisible(ui::Instance<frmClipBar>::get().hWnd());
-  }
-  static void textClip(const std::string& markup) {
-    InitClipXML();
-    xml::Node frame = g_ClipXML().createElement("frame");
-    frame.setAttribute("type", "IHTMLTxtRange");
-    frame.appendChild(g_ClipXML().createElement("content"))
-        .appendChild(g_ClipXML().createCDATASection(markup));
-    g_ClipXML().documentElement().appendChild(frame);
+  // The mode, the pictures of the clip button shown, and whether the bar is.
+  static std::string state() {
+    const bool bar = ui::Instance<frmClipBar>::exists() &&
+                     ui::Instance<frmClipBar>::get().isLoaded() &&
+                     ui::IsWindowVisible(ToolbarFixture::bar().hWnd());
+    return "mode " + std::to_string(form().LumoraMode()) +
+           (form().imgClipIt[0].Visible ? " normal" : "") +
+           (form().imgClipIt[1].Visible ? " active" : "") + (bar ? " bar" : "");
   }
   html::Document page() const { return window->page().webBrowser().Document().html(); }
-  void expectButton(int shown) const {
-    EXPECT_TRUE(form().imgClipIt[shown].Visible);
-    EXPECT_FALSE(form().imgClipIt[1 - shown].Visible);
-  }
 };
 
 TEST_F(LumoraModeTest, AClickBeforeAnyPageHasLoadedLeavesClippingOff) {
   clickClipButton();
-  EXPECT_EQ(form().LumoraMode(), 0);
-  expectButton(0);
-  EXPECT_FALSE(barShown());
+  EXPECT_EQ(state(), "mode 0 normal");
 }
 
 TEST_F(LumoraModeTest, OnCountsAndShowsTheBarAndOffTearsDownWhatClippingLeft) {
   ASSERT_TRUE(window->Load(pageUrl("clipping.html")));
-  textClip("<p>Hello</p>");
+  clipText({"<p>Hello</p>"});
   clickClipButton();
-  ASSERT_EQ(form().LumoraMode(), 1);
-  expectButton(1);
-  EXPECT_TRUE(barShown());
-  EXPECT_EQ(ui::Instance<frmClipBar>::get().lblCharCount.caption(), "5");
+  ASSERT_EQ(state(), "mode 1 active bar");
+  EXPECT_EQ(bar().lblCharCount.caption(), "5");
 
   window->ResizePage(700, 500);
-  EXPECT_EQ(ui::Instance<frmClipBar>::get().imgTagline.Left, 5) << "the page's resize lays it out";
+  EXPECT_EQ(bar().imgTagline.Left, 5) << "the page's resize lays it out";
 
   // Clipping on twice recounts and shows the bar again.
-  textClip("<b>12345</b>");
-  ui::ShowWindow(ui::Instance<frmClipBar>::get().hWnd(), SW_HIDE);
+  clipText({"<b>12345</b>"});
+  ui::ShowWindow(bar().hWnd(), SW_HIDE);
   form().setLumoraMode(1);
-  EXPECT_TRUE(barShown());
-  EXPECT_EQ(ui::Instance<frmClipBar>::get().lblCharCount.caption(), "10");
+  EXPECT_EQ(state(), "mode 1 active bar");
+  EXPECT_EQ(bar().lblCharCount.caption(), "10");
 
   html::Element border = page().getElementById("dvLumBorderLeft");
   border.style().setDisplay("block");
@@ -74,9 +54,7 @@ TEST_F(LumoraModeTest, OnCountsAndShowsTheBarAndOffTearsDownWhatClippingLeft) {
   g_ClippedElementCount() = 1;
   g_bContextMenuVisible() = -1;
   clickClipButton();
-  EXPECT_EQ(form().LumoraMode(), 0);
-  expectButton(0);
-  EXPECT_FALSE(barShown());
+  EXPECT_EQ(state(), "mode 0 normal");
   EXPECT_TRUE(g_ClipXML().isNothing()) << "the clip not yet sent is dropped";
   EXPECT_EQ(g_ClippedElementCount(), 0);
   EXPECT_EQ(g_bContextMenuVisible(), 0);
@@ -95,12 +73,9 @@ TEST_F(LumoraModeTest, AFailureOnTheWayOffIsReportedAndKeepsTheModeOn) {
   const html::Node text = page().getElementById("main").childNodes().front().childNodes().front();
   g_BorderLeft() = html::Element(platform::implementation(text));
   clickClipButton();
-  EXPECT_EQ(form().LumoraMode(), 1);
-  expectButton(1);
-  const auto log = testing_support::readLog(dir.log());
-  ASSERT_EQ(log.records.size(), 1u);
-  EXPECT_EQ(log.records[0].at("object"), "frmToolband");
-  EXPECT_EQ(log.records[0].at("routine"), "Let LumoraMode()");
+  EXPECT_TRUE(state().starts_with("mode 1 active")) << state();
+  const testing_support::Record r = testing_support::readLog(dir.log()).records.at(0);
+  EXPECT_EQ(r.at("object") + " " + r.at("routine"), "frmToolband Let LumoraMode()");
   expectedRecords = 1;
   ClearBorderReferences();
   form().setLumoraMode(0);

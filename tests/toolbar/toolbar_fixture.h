@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "band/Server.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
+#include "clip/mdlClip.h"
+#include "dialogs/frmClipBar.h"
 #include "headless/browser.h"
 #include "page/mdlWindowProxy.h"
 #include "runtime/form.h"
@@ -34,6 +37,7 @@ struct ToolbarFixture : ::testing::Test {
   VARIANT_BOOL siteCommandSeen = std::exchange(g_bSiteCommandSeen(), 0);
   HWND ieServer = std::exchange(g_hWndIEServer(), nullptr);
   HWND pane = std::exchange(g_hWndBrowserPane(), nullptr);
+  xml::Document clip = std::exchange(g_ClipXML(), xml::Document());
   std::size_t expectedRecords = 0;  // in the error log when the test ends
 
   void SetUp() override {
@@ -54,22 +58,37 @@ struct ToolbarFixture : ::testing::Test {
     g_bSiteCommandSeen() = siteCommandSeen;
     g_hWndIEServer() = ieServer;
     g_hWndBrowserPane() = pane;
+    g_ClipXML() = clip;
   }
   void AddBand() {
     g_oSupportedVideo() = {};
     ASSERT_EQ(window->AddBand(kToolBarProgId), S_OK);
   }
   static frmToolband& form() { return ui::Instance<frmToolband>::get(); }
+  static frmClipBar& bar() { return ui::Instance<frmClipBar>::get(); }
   // Lets what is queued run, and the form's timer (the longest there is) come due once more.
   static void pump() {
     testing_support::pumpFor(std::chrono::milliseconds(form().tmrLoad.Interval + 20));
   }
-  // Presses a mouse button on the arrow and lets it go (WM_xBUTTONUP follows WM_xBUTTONDOWN).
-  static void clickArrow(UINT press) {
-    const RECT arrow = form().imgArrow.formRect();
-    const LPARAM at = (static_cast<LPARAM>(arrow.top + 3) << 16) | (arrow.left + 3);
-    ui::SendMessage(form().hWnd(), press, 0, at);
-    ui::SendMessage(form().hWnd(), press + 1, 0, at);
+  // Presses a mouse button on a control and lets it go (WM_xBUTTONUP follows WM_xBUTTONDOWN).
+  static void click(ui::Form& on, const ui::Control& control, UINT press = WM_LBUTTONDOWN) {
+    const HWND hwnd = on.hWnd();  // loaded first: the load places the controls
+    const RECT r = control.formRect();
+    const LPARAM at = (static_cast<LPARAM>(r.top + 3) << 16) | (r.left + 3);
+    ui::SendMessage(hwnd, press, 0, at);
+    ui::SendMessage(hwnd, press + 1, 0, at);
+  }
+  static void clickArrow(UINT press) { click(form(), form().imgArrow, press); }
+  // A clip document holding these text clips.
+  static void clipText(const std::vector<std::string>& markups) {
+    InitClipXML();
+    for (const std::string& markup : markups) {
+      xml::Node frame = g_ClipXML().createElement("frame");
+      frame.setAttribute("type", "IHTMLTxtRange");
+      frame.appendChild(g_ClipXML().createElement("content"))
+          .appendChild(g_ClipXML().createCDATASection(markup));
+      g_ClipXML().documentElement().appendChild(frame);
+    }
   }
   // The documents of the page and of its frames.
   std::vector<html::Document> documents() const {

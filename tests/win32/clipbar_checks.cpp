@@ -2,9 +2,9 @@
 // pane and page windows, read back through user32 for a few widths and counts, and the two
 // dialogs Done Clipping opens. No HTML engine runs here: the page's document and body are
 // scripted objects answering the client area the bar reads.
-#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "../band/band_site.h"
 #include "band/Configuration.h"
@@ -24,17 +24,22 @@ namespace {
 
 using Scripted = com::Ptr<ScriptedObject>;
 
-RECT rectOf(HWND hwnd) {
-  RECT r{};
+// Where a window is from another's top-left corner (or the screen's), and its width and height.
+std::vector<long> place(HWND hwnd, HWND from = nullptr) {
+  RECT r{}, o{};
   GetWindowRect(hwnd, &r);
-  return r;
+  if (from) GetWindowRect(from, &o);
+  return {r.left - o.left, r.top - o.top, r.right - r.left, r.bottom - r.top};
 }
 
-std::string text(const RECT& r) {
-  char line[64];
-  std::snprintf(line, sizeof line, "(%ld, %ld) %ld x %ld", r.left, r.top, r.right - r.left,
-                r.bottom - r.top);
-  return line;
+// A failure of what unless the numbers are the wanted ones; the line gives both.
+void expectNumbers(const std::vector<long>& got, const std::vector<long>& wanted,
+                   const std::string& what) {
+  std::string line = what + " are";
+  for (const long n : got) line.append(" ").append(std::to_string(n));
+  line.append(", not");
+  for (const long n : wanted) line.append(" ").append(std::to_string(n));
+  expect(got == wanted, line);
 }
 
 // Work posted here runs inside whichever loop pumps the thread's queue: a modal form's too.
@@ -98,8 +103,16 @@ struct Stage {
         .appendChild(g_ClipXML().createCDATASection(std::string(characters, 'x')));
     g_ClipXML().documentElement().appendChild(frame);
   }
-  void post(std::function<void()> work) {
-    PostMessageW(probe, WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(work)));
+  // Clicks Done Clipping; check runs inside the modal loop of the form the click opens.
+  void doneClipping(const std::string& what, const std::function<void()>& check) {
+    bool seen = false;
+    const auto work = new std::function<void()>([&] { seen = true, check(); });
+    PostMessageW(probe, WM_APP, 0, reinterpret_cast<LPARAM>(work));
+    const RECT r = ui::Instance<frmClipBar>::get().imgDoneClipping.formRect();
+    const HWND bar = ui::Instance<frmClipBar>::get().hWnd();
+    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+    SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+    expect(seen, "Done Clipping " + what);
   }
 };
 
@@ -111,25 +124,14 @@ long widthOf(const ui::Label& label) {
   return ui::MeasureText(label.font(), label.caption()).cx;
 }
 
-void clickDoneClipping() {
-  const RECT r = bar().imgDoneClipping.formRect();
-  const LPARAM at = MAKELPARAM(r.left + 2, r.top + 2);
-  SendMessageW(bar().hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageW(bar().hWnd(), WM_LBUTTONUP, 0, at);
-}
-
 // The numbers the headless tests expect of the same widths: the content's start and the
 // button's, and each label behind the one before it at its measured width.
 void checkLayout(Stage& stage) {
-  struct Case {
-    long width;
-    long count;
-    long x0;
+  struct {
+    long width, count, x0;
     const char* between;
-  };
-  const Case cases[] = {
-      {816, 0, 5, " to "}, {1000, 1001, 95, " OVER "}, {1003, 40000, 96, " OVER "}};
-  for (const Case& c : cases) {
+  } const cases[] = {{816, 0, 5, " to "}, {1000, 1001, 95, " OVER "}, {1003, 40000, 96, " OVER "}};
+  for (const auto& c : cases) {
     const std::string what = "a page " + std::to_string(c.width) + " wide with " +
                              std::to_string(c.count) + " characters: ";
     stage.body->answer("clientWidth", win32::Value(c.width));
@@ -137,33 +139,23 @@ void checkLayout(Stage& stage) {
     CalcPopLimit();
     bar().ShowClipBar();
     const HWND hwnd = bar().hWnd();
-    const RECT pane = rectOf(stage.pane);
-    const RECT placed = rectOf(hwnd);
     expect(GetParent(hwnd) == stage.pane, what + "the bar is not a child of the pane");
     expect((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0, what + "the bar lacks WS_CHILD");
     expect(IsWindowVisible(hwnd), what + "the bar is hidden");
-    expect(placed.left == pane.left && placed.top == pane.top &&
-               placed.right - placed.left == c.width && placed.bottom - placed.top == 36,
-           what + "the bar is at " + text(placed) + " over a pane at " + text(pane));
+    expectNumbers(place(hwnd, stage.pane), {0, 0, c.width, 36}, what + "the bar's place and size");
     expect(bar().lblCharCount.caption() == std::to_string(c.count) &&
                bar().lblCharsRemaingingText.caption() == c.between,
            what + "the labels read " + bar().lblCharCount.caption() + " and '" +
                bar().lblCharsRemaingingText.caption() + "'");
-    const long button = c.x0 + 230;
-    const long count = button + 238;
+    const long count = c.x0 + 230 + 238;
     const long limit =
         count + widthOf(bar().lblCharsRemaining) + widthOf(bar().lblCharsRemaingingText);
     const long help = limit + widthOf(bar().lblPublishingLimit) + 24;
-    expect(bar().imgTagline.Left == c.x0 && bar().imgDoneClipping.Left == button &&
-               bar().lblCharCount.Left == count && bar().lblCharsRemaining.Left == count &&
-               bar().lblPublishingLimit.Left == limit && bar().lblHelp.Left == help &&
-               bar().lblCancel.Left == help + widthOf(bar().lblHelp) + 10,
-           what + "the content is not laid out from " + std::to_string(c.x0));
-    std::printf(
-        "measured: %ld wide, %ld characters: tagline %ld, count %ld, limit %ld, help %ld, "
-        "cancel %ld\n",
-        c.width, c.count, bar().imgTagline.Left, bar().lblCharCount.Left,
-        bar().lblPublishingLimit.Left, bar().lblHelp.Left, bar().lblCancel.Left);
+    expectNumbers({bar().imgTagline.Left, bar().imgDoneClipping.Left, bar().lblCharCount.Left,
+                   bar().lblCharsRemaining.Left, bar().lblPublishingLimit.Left, bar().lblHelp.Left,
+                   bar().lblCancel.Left},
+                  {c.x0, c.x0 + 230, count, count, limit, help, help + widthOf(bar().lblHelp) + 10},
+                  what + "the lefts of the tagline, button, counts, limit, help and cancel");
   }
 }
 
@@ -172,41 +164,25 @@ void checkDialogs(Stage& stage) {
   stage.clip(0);
   CalcPopLimit();
   bar().ShowClipBar();
-  bool prompted = false;
-  stage.post([&] {
-    prompted = true;
-    const HWND prompt = ui::Instance<frmPleaseClipSomething>::get().hWnd();
-    const RECT r = rectOf(prompt);
-    const RECT owner = rectOf(bar().hWnd());
-    expect(r.right - r.left == 318 && r.bottom - r.top == 360,
-           "the prompt is " + text(r) + ", not 318 x 360");
-    expect((r.left + r.right) / 2 == (owner.left + owner.right) / 2 &&
-               (r.top + r.bottom) / 2 == (owner.top + owner.bottom) / 2,
-           "the prompt at " + text(r) + " is not centred on the bar at " + text(owner));
+  stage.doneClipping("on an empty clip showed no prompt", [&] {
+    const std::vector<long> r = place(ui::Instance<frmPleaseClipSomething>::get().hWnd());
+    const std::vector<long> owner = place(bar().hWnd());
+    expectNumbers({r[2], r[3], (2 * r[0] + r[2]) / 2, (2 * r[1] + r[3]) / 2},
+                  {318, 360, (2 * owner[0] + owner[2]) / 2, (2 * owner[1] + owner[3]) / 2},
+                  "the prompt's size and centre (the bar's centre)");
     expect(!IsWindowEnabled(bar().hWnd()), "the bar takes input while the prompt is up");
     expect(!ui::Instance<frmDoneClipping>::exists(), "an empty clip loaded the dialog");
     ui::Instance<frmPleaseClipSomething>::Unload();
   });
-  clickDoneClipping();
-  expect(prompted, "Done Clipping on an empty clip showed no prompt");
   expect(IsWindowEnabled(bar().hWnd()), "the bar stays disabled after the prompt");
 
   stage.clip(10);
-  bool dropped = false;
-  stage.post([&] {
-    dropped = true;
-    const RECT r = rectOf(ui::Instance<frmDoneClipping>::get().hWnd());
-    const RECT owner = rectOf(bar().hWnd());
-    expect(r.right - r.left == 359 && r.bottom - r.top == 239,
-           "the done-clipping dialog is " + text(r) + ", not 359 x 239");
-    expect(r.left == owner.left + 95 + 230 && r.top == owner.top + 32,
-           "the done-clipping dialog at " + text(r) + " is not under the button of the bar at " +
-               text(owner));
+  stage.doneClipping("with a clip showed no dialog", [&] {
+    expectNumbers(place(ui::Instance<frmDoneClipping>::get().hWnd(), bar().hWnd()),
+                  {95 + 230, 32, 359, 239}, "the done-clipping dialog's place on the bar and size");
     expect(g_bDoneClippingOpen() == VARIANT_TRUE, "the dialog is open but the flag is not set");
     ui::Instance<frmDoneClipping>::Unload();
   });
-  clickDoneClipping();
-  expect(dropped, "Done Clipping with a clip showed no dialog");
   expect(g_bDoneClippingOpen() == VARIANT_FALSE, "the flag stays set after the dialog");
 }
 
