@@ -106,6 +106,12 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
       {"clip " + (dir.path() / "page.html").string() + " --resize 10", 2, "--resize takes WxH"},
       {"clip " + (dir.path() / "page.html").string() + " --move-to '#none'", 2,
        "the page has no element '#none'"},
+      {"clip " + (dir.path() / "page.html").string() + " --click-overlay x", 2,
+       "a number is wanted, not 'x'"},
+      {"clip " + (dir.path() / "page.html").string() + " --click-overlay 3", 2,
+       "the clip has no overlay 3"},
+      {"clip " + (dir.path() / "page.html").string() + " --page-out /nonexistent/p.html", 2,
+       "cannot write the page to '/nonexistent/p.html'"},
       {"serve --port", 2, "--port needs a value"},
       {"serve --port x", 2, "'x' is not a port number"},
       {"serve --port 70000", 2, "'70000' is not a port number"},
@@ -184,6 +190,13 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   const Outcome person = run("clip " + page + " --clip-button --move-to '#b2'");
   expectAll(person, {"mode: 1\n", "clip bar: 0 characters clipped, 1000 to sharing limit\n",
                      "frame: around TD ELEMENT-ID[b2]/\n", "errors: 0\n"});
+
+  // The page as the toolbar left it: the frame's sides were inserted at the body's start.
+  const auto out = dir.path() / "out.html";
+  ASSERT_EQ(run("clip " + page + " --page-out " + out.string()).status, 0);
+  std::ifstream written(out);
+  const std::string markup{std::istreambuf_iterator<char>(written), {}};
+  EXPECT_NE(markup.find("<BODY><DIV id=dvLumBorderBottom style="), std::string::npos) << markup;
 }
 
 TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {

@@ -1,0 +1,274 @@
+#include "cli/gestures.h"
+
+#include <cstdlib>
+#include <fstream>
+
+#include "clip/mdlClip.h"
+#include "headless/pointer.h"
+#include "platform/ui.h"
+#include "runtime/form.h"
+#include "toolbar/frmToolband.h"
+
+namespace cli {
+namespace {
+
+struct Named {
+  const char* option;
+  Gesture::Kind kind;
+  bool value;
+};
+
+constexpr Named kGestures[] = {
+    {"--clip-button", Gesture::ClipButton, false},
+    {"--move-to", Gesture::MoveTo, true},
+    {"--move-out", Gesture::MoveOut, false},
+    {"--resize", Gesture::Resize, true},
+    {"--click", Gesture::Click, true},
+    {"--right-click", Gesture::RightClick, true},
+    {"--select", Gesture::Select, true},
+    {"--click-overlay", Gesture::ClickOverlay, true},
+    {"--click-marker", Gesture::ClickMarker, true},
+    {"--page-out", Gesture::PageOut, true},
+};
+
+// A whole number and what follows it; false when there is none.
+bool number(const char*& at, long& value) {
+  char* end = nullptr;
+  value = std::strtol(at, &end, 10);
+  if (end == at) return false;
+  at = end;
+  return true;
+}
+
+html::Element atPath(const html::Document& doc, const std::string& path) {
+  html::Element at = doc.body();
+  if (path == "BODY") return at;
+  std::size_t from = 0;
+  while (at && from < path.size()) {
+    const std::size_t open = path.find('[', from), close = path.find("]/", from);
+    if (open == std::string::npos || close == std::string::npos || close < open) return {};
+    const std::string tag = path.substr(from, open - from);
+    const std::string inside = path.substr(open + 1, close - open - 1);
+    from = close + 2;
+    if (tag == "ELEMENT-ID") {
+      at = doc.getElementById(inside);
+      continue;
+    }
+    const char* digits = inside.c_str();
+    long index = 0;
+    if (!number(digits, index) || *digits) return {};
+    if (tag == "DIV" && at.tagName() == "BODY") ++index;  // the paths' own count, undone
+    const std::vector<html::Element> tagged = at.allTags(tag);
+    at = index >= 0 && index < static_cast<long>(tagged.size()) ? tagged[index] : html::Element();
+  }
+  return at;
+}
+
+struct Point {
+  long x, y;
+};
+
+// A user aims at what they can see of the element: a point no child covers, if there is one.
+Point aimAt(const html::Document& doc, const html::Element& element) {
+  const html::Rect r = element.getBoundingClientRect();
+  const Point candidates[] = {{(r.left + r.right) / 2, (r.top + r.bottom) / 2},
+                              {r.left + 1, r.top + 1},
+                              {r.right - 2, r.bottom - 2},
+                              {r.left + 1, r.bottom - 2},
+                              {r.right - 2, r.top + 1}};
+  for (const Point& p : candidates)
+    if (doc.elementFromPoint(p.x, p.y).is(element)) return p;
+  return candidates[0];
+}
+
+// The clip-index of the clip document's last frame; empty without one.
+std::string lastClipIndex() {
+  if (!g_ClipXML()) return {};
+  const xml::Node last = g_ClipXML().documentElement().selectSingleNode("frame[last()]");
+  return last ? last.getAttribute("clip-index").value_or("") : std::string();
+}
+
+std::optional<std::string> lastClipPath() {
+  const xml::Node path = g_ClipXML().documentElement().selectSingleNode("frame[last()]/path");
+  return path ? std::optional(path.text()) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Gesture::Kind> gestureNamed(const std::string& option) {
+  for (const Named& g : kGestures)
+    if (option == g.option) return g.kind;
+  return std::nullopt;
+}
+
+bool takesValue(Gesture::Kind kind) {
+  for (const Named& g : kGestures)
+    if (g.kind == kind) return g.value;
+  return false;
+}
+
+Gesture makeGesture(Gesture::Kind kind, const std::string& value) {
+  Gesture g{kind, value};
+  const char* at = value.c_str();
+  switch (kind) {
+    case Gesture::Resize:
+      if (!number(at, g.width) || *at++ != 'x' || !number(at, g.height) || *at || g.width <= 0 ||
+          g.height <= 0)
+        throw UsageError{"--resize takes WxH, two positive numbers, not '" + value + "'"};
+      break;
+    case Gesture::ClickOverlay:
+    case Gesture::ClickMarker:
+      if (!number(at, g.number) || *at || g.number < 0)
+        throw UsageError{"a number is wanted, not '" + value + "'"};
+      break;
+    default:
+      break;
+  }
+  return g;
+}
+
+std::vector<html::Document> documents(const headless::Pane& pane) {
+  std::vector<html::Document> result;
+  const browser::DocumentObject doc = pane.webBrowser().Document();
+  if (doc.typeName() == "HTMLDocument") result.push_back(doc.html());
+  for (const auto& frame : pane.frames)
+    for (const html::Document& d : documents(*frame)) result.push_back(d);
+  return result;
+}
+
+void Session::perform(const Gesture& g) {
+  switch (g.kind) {
+    case Gesture::ClipButton:
+      clickClipButton();
+      break;
+    case Gesture::MoveTo:
+      moveTo(locate(g.argument));
+      break;
+    case Gesture::MoveOut:
+      moveOut();
+      break;
+    case Gesture::Resize:
+      window_.ResizePage(g.width, g.height);
+      break;
+    case Gesture::Click:
+      click(locate(g.argument), headless::pointer::kLeft);
+      break;
+    case Gesture::RightClick:
+      click(locate(g.argument), headless::pointer::kRight);
+      break;
+    case Gesture::Select:
+      select(locate(g.argument));
+      break;
+    case Gesture::ClickOverlay:
+      click(overlayPicture(g.number), headless::pointer::kLeft);
+      break;
+    case Gesture::ClickMarker:
+      click(marker(g.number), headless::pointer::kLeft);
+      break;
+    case Gesture::PageOut:
+      pageOut(g.argument);
+      break;
+  }
+  ui::DoEvents();
+}
+
+// "#id" in the page or a frame, "X,Y" in the page's coordinates, or an element path of the page.
+Session::Target Session::locate(const std::string& target) const {
+  const std::vector<html::Document> docs = documents(window_.page());
+  const auto found = [](const html::Document& doc, const html::Element& e) {
+    const Point p = aimAt(doc, e);
+    return Target{doc, e, p.x, p.y};
+  };
+  if (target.size() > 1 && target[0] == '#') {
+    for (const html::Document& doc : docs)
+      if (html::Element e = doc.getElementById(target.substr(1))) return found(doc, e);
+  } else if (!docs.empty()) {
+    const html::Document& page = docs.front();
+    const char* at = target.c_str();
+    long x = 0, y = 0;
+    if (number(at, x) && *at++ == ',' && number(at, y) && !*at) {
+      const html::Element root = page.documentElement();
+      x -= root.scrollLeft() + page.body().scrollLeft();
+      y -= root.scrollTop() + page.body().scrollTop();
+      if (html::Element e = page.elementFromPoint(x, y)) return {page, e, x, y};
+    } else if (html::Element e = atPath(page, target)) {
+      return found(page, e);
+    }
+  }
+  throw UsageError{"the page has no element '" + target + "'"};
+}
+
+// Numbered as the clip keeps its overlays, from 1.
+Session::Target Session::overlayPicture(long number) const {
+  if (number >= 1 && number <= g_ClippedElementCount()) {
+    const html::Element overlay = g_ElementOverlays()[number];
+    for (const html::Element& child : overlay.children())
+      if (child.id() == "LumoraOverlayChild") {
+        const html::Document doc = child.ownerDocument();
+        const Point p = aimAt(doc, child);
+        return {doc, child, p.x, p.y};
+      }
+  }
+  throw UsageError{"the clip has no overlay " + std::to_string(number)};
+}
+
+Session::Target Session::marker(long number) const {
+  for (const html::Document& doc : documents(window_.page()))
+    for (const html::Element& e : doc.getElementsByName("Folverra_SelectionBounds"))
+      if (e.getAttribute("clip-index") == std::to_string(number)) {
+        const Point p = aimAt(doc, e);
+        return {doc, e, p.x, p.y};
+      }
+  throw UsageError{"the page has no selection marker of clip " + std::to_string(number)};
+}
+
+// A user's click comes once the band has laid its buttons out.
+void Session::clickClipButton() {
+  frmToolband& form = ui::Instance<frmToolband>::get();
+  MSG msg;
+  while (form.tmrLoad.Enabled() && ui::GetMessage(&msg)) ui::DispatchMessage(&msg);
+  const ui::Image& button = form.imgClipIt[form.imgClipIt[0].Visible ? 0 : 1];
+  const RECT r = button.formRect();
+  const LPARAM at = (static_cast<LPARAM>(r.top + 1) << 16) | (r.left + 1);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONDOWN, 0, at);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
+}
+
+void Session::moveTo(const Target& t) {
+  if (hovered_ && !hovered_.is(t.doc)) moveOut();
+  headless::pointer::move(t.doc, t.x, t.y);
+  hovered_ = t.doc;
+}
+
+void Session::moveOut() {
+  if (hovered_) headless::pointer::move(hovered_, -1, -1);
+  hovered_ = {};
+}
+
+// The pointer goes onto the target first, as a user's does.
+void Session::click(const Target& t, long button) {
+  moveTo(t);
+  const std::string before = lastClipIndex();
+  headless::pointer::press(t.doc, button);
+  headless::pointer::release(t.doc);
+  if (button != headless::pointer::kLeft) return;
+  lastPath_ = lastClipIndex() != before ? lastClipPath() : std::nullopt;
+}
+
+// From the element's first point to its last, with the button held.
+void Session::select(const Target& t) {
+  const html::Rect r = t.element.getBoundingClientRect();
+  moveTo({t.doc, t.element, r.left + 1, r.top + 1});
+  headless::pointer::press(t.doc, headless::pointer::kLeft);
+  headless::pointer::move(t.doc, r.right - 2, r.bottom - 2);
+  headless::pointer::release(t.doc);
+}
+
+void Session::pageOut(const std::string& file) const {
+  const std::vector<html::Document> docs = documents(window_.page());
+  std::ofstream out(file, std::ios::binary);
+  if (docs.empty() || !out) throw UsageError{"cannot write the page to '" + file + "'"};
+  out << docs.front().documentElement().outerHTML();
+}
+
+}  // namespace cli

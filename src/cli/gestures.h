@@ -1,0 +1,75 @@
+// The gestures of folverra clip: what a user's mouse does to the toolbar and the page, made
+// through the toolbar window's messages and the page's pointer events.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "headless/browser.h"
+#include "platform/html.h"
+
+namespace cli {
+
+// A bad argument or a target the page lacks: one line on stderr and status 2.
+struct UsageError {
+  std::string message;
+};
+
+struct Gesture {
+  enum Kind {
+    ClipButton,
+    MoveTo,
+    MoveOut,
+    Resize,
+    Click,
+    RightClick,
+    Select,
+    ClickOverlay,
+    ClickMarker,
+    PageOut
+  } kind;
+  std::string argument;
+  long width = 0, height = 0;  // of Resize
+  long number = 0;             // of ClickOverlay and ClickMarker
+};
+
+// The gesture an option names, with its value when it takes one; nothing for another option.
+std::optional<Gesture::Kind> gestureNamed(const std::string& option);
+bool takesValue(Gesture::Kind kind);
+// Raises UsageError for a value the gesture cannot take.
+Gesture makeGesture(Gesture::Kind kind, const std::string& value);
+
+// The documents of the page and its frames, the page first.
+std::vector<html::Document> documents(const headless::Pane& pane);
+
+class Session {
+ public:
+  explicit Session(headless::BrowserWindow& window) : window_(window) {}
+  // Raises UsageError for a target the page lacks.
+  void perform(const Gesture& g);
+  // The element path the clip of the last click carried; empty when it clipped nothing.
+  const std::optional<std::string>& lastPath() const { return lastPath_; }
+
+ private:
+  struct Target {
+    html::Document doc;
+    html::Element element;
+    long x, y;  // in the document's client area
+  };
+  Target locate(const std::string& target) const;
+  Target overlayPicture(long number) const;
+  Target marker(long number) const;
+  void clickClipButton();
+  void moveTo(const Target& t);
+  void moveOut();
+  void click(const Target& t, long button);
+  void select(const Target& t);
+  void pageOut(const std::string& file) const;
+
+  headless::BrowserWindow& window_;
+  html::Document hovered_;
+  std::optional<std::string> lastPath_;
+};
+
+}  // namespace cli

@@ -1,0 +1,219 @@
+#include "cli/report.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "band/mdlCommon.h"
+#include "clip/mdlClip.h"
+#include "dialogs/frmClipBar.h"
+#include "page/ElementPath.h"
+#include "page/SharedReferences.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+#include "platform/xml.h"
+#include "runtime/form.h"
+#include "runtime/guard.h"
+#include "toolbar/frmToolband.h"
+
+namespace cli {
+namespace {
+
+using nlohmann::ordered_json;
+
+std::vector<ordered_json> loggedErrors() {
+  std::vector<ordered_json> records;
+  xml::Document log = xml::Document::Create();
+  if (!sys::FileExists(ErrorLogPath()) || !log.load(ErrorLogPath())) return records;
+  const xml::NodeList errors = log.documentElement().selectNodes("error");
+  for (long i = 0; i < errors.length(); ++i) {
+    const xml::Node e = errors.item(i);
+    const auto field = [&](const char* name) {
+      const xml::Node f = e.selectSingleNode(name);
+      return f ? f.text() : std::string();
+    };
+    records.push_back({{"object", field("object")},
+                       {"routine", field("routine")},
+                       {"number", std::atol(field("number").c_str())},
+                       {"description", field("description")},
+                       {"moreInfo", field("more-info")}});
+  }
+  return records;
+}
+
+// Reading the toolbar's state goes through the object model, which may fail like any call.
+template <class F>
+ordered_json readOr(F&& read) {
+  ordered_json result;
+  platform::guarded(
+      "folverra clip", [](std::string_view, const platform::Error&) {}, [&] { result = read(); });
+  return result;
+}
+
+ordered_json rectOf(long left, long top, long width, long height) {
+  return ordered_json::array({left, top, width, height});
+}
+
+ordered_json clipBarState() {
+  if (!ui::Instance<frmClipBar>::exists() || !ui::Instance<frmClipBar>::get().isLoaded())
+    return nullptr;
+  frmClipBar& bar = ui::Instance<frmClipBar>::get();
+  RECT w{};
+  ui::GetWindowRect(bar.hWnd(), &w);
+  POINT origin{w.left, w.top};
+  ui::ScreenToClient(ui::GetParent(bar.hWnd()), &origin);
+  ordered_json window = rectOf(origin.x, origin.y, w.right - w.left, w.bottom - w.top);
+  window.push_back(static_cast<bool>(ui::IsWindowVisible(bar.hWnd())));
+  ordered_json controls = ordered_json::object();
+  const std::pair<const char*, const ui::Control*> named[] = {
+      {"imgBackground", &bar.imgBackground},
+      {"imgTagline", &bar.imgTagline},
+      {"imgDoneClipping", &bar.imgDoneClipping},
+      {"imgChooseOption", &bar.imgChooseOption},
+      {"lblCharCount", &bar.lblCharCount},
+      {"lblCharactersClipped", &bar.lblCharactersClipped},
+      {"lblCharsRemaining", &bar.lblCharsRemaining},
+      {"lblCharsRemaingingText", &bar.lblCharsRemaingingText},
+      {"lblPublishingLimit", &bar.lblPublishingLimit},
+      {"lblHelp", &bar.lblHelp},
+      {"lblCancel", &bar.lblCancel}};
+  for (const auto& [name, c] : named) {
+    controls[name] = rectOf(c->Left, c->Top, c->Width, c->Height);
+    controls[name].push_back(c->Visible);
+  }
+  return {{"count", bar.lblCharCount.caption()},
+          {"remaining", bar.lblCharsRemaining.caption()},
+          {"word", bar.lblCharsRemaingingText.caption()},
+          {"window", window},
+          {"controls", controls}};
+}
+
+long pixels(const std::string& length) {
+  return std::strtol(length.c_str(), nullptr, 10);
+}
+
+ordered_json sideOf(const html::Element& border) {
+  const html::Style s = border.style();
+  ordered_json side =
+      rectOf(pixels(s.left()), pixels(s.top()), pixels(s.width()), pixels(s.height()));
+  side.push_back(s.display());
+  return side;
+}
+
+ordered_json framedElement() {
+  const html::Element e = g_HighlightElement();
+  if (!e) return nullptr;
+  const html::Rect r = e.getBoundingClientRect();
+  return {{"path", ElementPath(e)},
+          {"tag", e.tagName()},
+          {"rect", rectOf(r.left, r.top, r.right - r.left, r.bottom - r.top)}};
+}
+
+// The borders of the page framed last, or else of the first page that has them.
+ordered_json frameState(const headless::BrowserWindow& window) {
+  html::Element sides[] = {g_BorderLeft(), g_BorderTop(), g_BorderRight(), g_BorderBottom()};
+  if (!sides[0]) {
+    for (const html::Document& doc : documents(window.page())) {
+      if (!doc.getElementById("dvLumBorderLeft")) continue;
+      const char* ids[] = {"dvLumBorderLeft", "dvLumBorderTop", "dvLumBorderRight",
+                           "dvLumBorderBottom"};
+      for (int i = 0; i < 4; ++i) sides[i] = doc.getElementById(ids[i]);
+      break;
+    }
+  }
+  if (!sides[0]) return nullptr;
+  return {{"left", sideOf(sides[0])},
+          {"top", sideOf(sides[1])},
+          {"right", sideOf(sides[2])},
+          {"bottom", sideOf(sides[3])},
+          {"element", readOr(framedElement)}};
+}
+
+// The overlays in the order the clip keeps them.
+ordered_json overlays() {
+  ordered_json result = ordered_json::array();
+  for (std::int32_t i = 1; i <= g_ClippedElementCount(); ++i) {
+    const html::Element overlay = g_ElementOverlays()[i];
+    result.push_back(
+        {{"clipIndex", std::atol(overlay.getAttribute("clip-index").value_or("").c_str())},
+         {"style", overlay.style().cssText()},
+         {"picture", overlay.innerHTML()}});
+  }
+  return result;
+}
+
+ordered_json markers(const headless::BrowserWindow& window) {
+  ordered_json result = ordered_json::array();
+  for (const html::Document& doc : documents(window.page()))
+    for (const html::Element& e : doc.getElementsByName("Folverra_SelectionBounds"))
+      result.push_back({{"clipIndex", std::atol(e.getAttribute("clip-index").value_or("").c_str())},
+                        {"src", e.src()}});
+  return result;
+}
+
+std::string placement(const ordered_json& r) {
+  std::ostringstream out;
+  out << r[0] << ',' << r[1] << ' ' << r[2] << 'x' << r[3] << ' ';
+  if (r[4].is_boolean())
+    out << (r[4].get<bool>() ? "visible" : "hidden");
+  else
+    out << r[4].get<std::string>();
+  return out.str();
+}
+
+}  // namespace
+
+std::size_t loggedErrorCount() {
+  return loggedErrors().size();
+}
+
+ordered_json clipState(const headless::BrowserWindow& window, const Session& session,
+                       std::size_t earlierErrors) {
+  std::vector<ordered_json> errors = loggedErrors();
+  errors.erase(errors.begin(),
+               errors.begin() + static_cast<long>(std::min(earlierErrors, errors.size())));
+  const xml::Document clip = g_ClipXML();
+  const auto& lastPath = session.lastPath();
+  return {{"mode", ui::Instance<frmToolband>::get().bLumoraMode},
+          {"clipBar", readOr(clipBarState)},
+          {"frame", readOr([&] { return frameState(window); })},
+          {"clip", clip ? ordered_json(clip.xml()) : ordered_json(nullptr)},
+          {"overlays", readOr(overlays)},
+          {"markers", readOr([&] { return markers(window); })},
+          {"lastPath", lastPath ? ordered_json(*lastPath) : ordered_json(nullptr)},
+          {"errors", errors}};
+}
+
+void printForPerson(const ordered_json& s) {
+  std::cout << "mode: " << s["mode"] << '\n';
+  const ordered_json& bar = s["clipBar"];
+  if (bar.is_null()) {
+    std::cout << "clip bar: not loaded\n";
+  } else {
+    std::cout << "clip bar: " << bar["count"].get<std::string>() << " characters clipped, "
+              << bar["remaining"].get<std::string>() << bar["word"].get<std::string>()
+              << "sharing limit\n  window " << placement(bar["window"]) << '\n';
+    for (const auto& [name, r] : bar["controls"].items())
+      std::cout << "  " << name << ' ' << placement(r) << '\n';
+  }
+  const ordered_json& frame = s["frame"];
+  if (frame.is_null()) {
+    std::cout << "frame: none\n";
+  } else {
+    const ordered_json& e = frame["element"];
+    std::cout << "frame: "
+              << (e.is_null() ? std::string("hidden")
+                              : "around " + e["tag"].get<std::string>() + ' ' +
+                                    e["path"].get<std::string>())
+              << '\n';
+    for (const char* side : {"left", "top", "right", "bottom"})
+      std::cout << "  " << side << ' ' << placement(frame[side]) << '\n';
+  }
+  std::cout << "clip: " << (s["clip"].is_null() ? "none" : s["clip"].get<std::string>()) << '\n';
+  std::cout << "errors: " << s["errors"].size() << '\n';
+  for (const ordered_json& e : s["errors"])
+    std::cout << "  " << e["object"].get<std::string>() << ' ' << e["routine"].get<std::string>()
+              << ": " << e["number"] << ' ' << e["description"].get<std::string>() << '\n';
+}
+
+}  // namespace cli
