@@ -49,6 +49,11 @@ std::string surroundingText(html::Element element) {
   return text;
 }
 
+void addWords(std::string& words, const std::string& more) {
+  words += ' ';
+  words += more;
+}
+
 xml::Node appendElement(xml::Node parent, const std::string& name) {
   return parent.appendChild(parent.ownerDocument().createElement(name));
 }
@@ -118,12 +123,12 @@ void BuildMetaNode(const html::Document& page, const xml::Document& clip,
     std::string words;
     for (const html::Element& meta : page.getElementsByTagName("META")) {
       const std::string name = platform::upperAscii(meta.name());
-      if (name == "KEYWORDS" || name == "DESCRIPTION") words += " " + meta.content();
+      if (name == "KEYWORDS" || name == "DESCRIPTION") addWords(words, meta.content());
     }
-    if (const std::string title = page.title(); !title.empty()) words += " " + title;
+    if (const std::string title = page.title(); !title.empty()) addWords(words, title);
     words = ExtractKeywords(words, kPageKeywords);
-    words += " " + text;
-    if (element) words += " " + surroundingText(element);
+    addWords(words, text);
+    if (element) addWords(words, surroundingText(element));
     words = ExtractKeywords(words, kClipKeywords);
     const xml::Node meta = appendElement(clip.documentElement(), "meta");
     appendElement(appendElement(meta, "keywords"), "auto").setText(words);
