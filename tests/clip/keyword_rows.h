@@ -69,19 +69,19 @@ inline const std::vector<SourceRow>& sourceRows() {
       {"a path ending in a slash is all path and no page",
        location("http:", "example.test:8080", "/docs/guide/", ""), std::nullopt,
        "<frame><source><protocol>http:</protocol><host>example.test:8080</host>"
-       "<path>/docs/guide/</path><page></page><query></query><base-href/></source></frame>"},
+       "<path>/docs/guide/</path><page/><query/><base-href/></source></frame>"},
       {"the page is what follows the last slash, the query keeps its question mark",
        location("https:", "example.test", "/a/b/index.html", "?q=1&r=<2>"), "http://base.test/dir/",
        "<frame><source><protocol>https:</protocol><host>example.test</host><path>/a/b/</path>"
        "<page>index.html</page><query>?q=1&amp;r=&lt;2&gt;</query>"
        "<base-href>http://base.test/dir/</base-href></source></frame>"},
       {"a path without a slash is all page", location("file:", "", "page.html", ""), "",
-       "<frame><source><protocol>file:</protocol><host></host><path></path>"
-       "<page>page.html</page><query></query><base-href></base-href></source></frame>"},
+       "<frame><source><protocol>file:</protocol><host/><path/>"
+       "<page>page.html</page><query/><base-href/></source></frame>"},
       {"text outside ASCII passes through",
        location("http:", "example.test", "/caf\xC3\xA9/men\xC3\xBC.html", ""), std::nullopt,
        "<frame><source><protocol>http:</protocol><host>example.test</host>"
-       "<path>/caf\xC3\xA9/</path><page>men\xC3\xBC.html</page><query></query>"
+       "<path>/caf\xC3\xA9/</path><page>men\xC3\xBC.html</page><query/>"
        "<base-href/></source></frame>"},
   };
   return kRows;

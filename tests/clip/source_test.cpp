@@ -66,7 +66,7 @@ TEST(ClipSource, TheSourceHoldsTheAddressInPartsAndTheLastBase) {
                 [](auto& doc, auto& clip) { BuildSourceNode(clip, doc); },
                 "http://example.test:81/docs/?q=1"),
             "<frame><source><protocol>http:</protocol><host>example.test:81</host>"
-            "<path>/docs/</path><page></page><query>?q=1</query>"
+            "<path>/docs/</path><page/><query>?q=1</query>"
             "<base-href>http://two.test/x/</base-href></source></frame>");
 }
 
