@@ -4,6 +4,7 @@
 // LumoraClipper/mdlClip and end the routine.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/html.h"
@@ -15,6 +16,10 @@ void BuildMetaNode(const html::Document& page, const xml::Document& clip,
                    const html::Element& element, const std::string& text);
 // Appends source with the page's address in parts and its last BASE's href.
 void BuildSourceNode(const xml::Document& clip, const html::Document& page);
+// The source element for a page at location whose last BASE has baseHref (none without a BASE):
+// what BuildSourceNode writes, given the page's parts.
+void WriteSourceNode(const xml::Document& clip, const html::Location& location,
+                     const std::optional<std::string>& baseHref);
 // Frame start and end tags out of markup; the text between them stays.
 std::string StripIFrames(const std::string& markup);
 // Script elements out of markup, content and all.

@@ -52,6 +52,10 @@ class TextCounter {
 
 }  // namespace
 
+const Reporter& ClipReporter() {
+  return kReporter;
+}
+
 xml::Document& g_ClipXML() {
   return state().clipXML;
 }

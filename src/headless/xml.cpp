@@ -213,7 +213,8 @@ void Node::setText(const std::string& value) {
   if (n.type() != pugi::node_element) fail();
   pugi::xml_node limbo = s.data->limbo();
   while (pugi::xml_node c = n.first_child()) limbo.append_move(c);
-  n.append_child(pugi::node_pcdata).set_value(value.c_str());
+  // As MSXML: an empty text leaves no text node, so the element serialises as <name/>.
+  if (!value.empty()) n.append_child(pugi::node_pcdata).set_value(value.c_str());
 }
 
 std::string Node::xml() const {

@@ -160,5 +160,6 @@ void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();
 void runClipBarChecks();
+void runKeywordChecks();
 
 }  // namespace smoke
