@@ -17,7 +17,12 @@ struct Row {
   ContentFacts facts;
   const char* markup;
   const char* expected;  // the frame's xml text
+  // Why the row is not run under Wine, where its MSXML is known to answer otherwise.
+  const char* notUnderWine = nullptr;
 };
+
+inline constexpr const char* kWineLineFeeds =
+    "Wine's MSXML writes every line feed of a text as CR LF, so CR LF comes out as CR CR LF";
 
 // The frame of a row, as a capture builds it once it has read the page.
 inline std::string frameText(const Row& row) {
@@ -44,14 +49,23 @@ inline const std::vector<Row>& rows() {
        "<frame type=\"IHTMLTxtRange\" background-color=\"red\"><content height=\"0\" width=\"0\" "
        "text-color=\"\" link-color=\"\" vlink-color=\"\"><![CDATA[<P>a#]-]->#b<-##-CDATA-##-[c]]"
        "#]-]->#d</P>]]></content></frame>"},
-      {"characters beyond ASCII and line breaks go through unchanged",
+      {"characters beyond ASCII go through unchanged",
        "IHTMLTxtRange",
        "#fafafa",
        {16, 8, "#111111", "#222222", "#333333"},
-       "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\r\nline\ttab",
+       "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\ttab",
        "<frame type=\"IHTMLTxtRange\" background-color=\"#fafafa\"><content height=\"16\" "
        "width=\"8\" text-color=\"#111111\" link-color=\"#222222\" vlink-color=\"#333333\">"
-       "<![CDATA[caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\r\nline\ttab]]></content></frame>"},
+       "<![CDATA[caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\ttab]]></content></frame>"},
+      {"line breaks in the markup go through unchanged",
+       "IHTMLTxtRange",
+       "#fafafa",
+       {0, 0, "", "", ""},
+       "a\r\nb\nc",
+       "<frame type=\"IHTMLTxtRange\" background-color=\"#fafafa\"><content height=\"0\" "
+       "width=\"0\" text-color=\"\" link-color=\"\" vlink-color=\"\"><![CDATA[a\r\nb\nc]]>"
+       "</content></frame>",
+       kWineLineFeeds},
       {"page colours holding markup characters are escaped in their attributes",
        "IHTMLTxtRange",
        "a&b<c\"d",

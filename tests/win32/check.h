@@ -160,5 +160,6 @@ void runBrowserEventChecks();
 void runControlChecks();
 void runBandChecks();
 void runClipBarChecks();
+void runCaptureChecks();
 
 }  // namespace smoke

@@ -63,6 +63,7 @@ const Check kGroups[] = {
     {"controls", runControlChecks},
     {"band", runBandChecks},
     {"clipbar", runClipBarChecks},
+    {"capture", runCaptureChecks},
 };
 
 }  // namespace
