@@ -1,5 +1,5 @@
 // Capture: the per-clip document of a text selection, an image or any other page element, with
-// the element's markup written by the clip's own serialiser. Part of mdlClip; a failure is
+// the element's markup written by the clip's own serialiser. It belongs to mdlClip: a failure is
 // reported as LumoraClipper/mdlClip and the capture returns Nothing.
 #pragma once
 
