@@ -55,6 +55,11 @@ TEST(Capture, AnElementIsWrittenWithTheAttributesAndNodesAClipKeeps) {
       // a quote in a value cannot end it and smuggle a handler in
       {"<p id=t title='x\" onmouseover=\"alert(1)'>a</p>",
        "<P id=\"t\" title=\"x&quot; onmouseover=&quot;alert(1)\">a</P>"},
+      // nor can a "<" end a STYLE that reads back as text and let a handler in
+      {"<div id=t><svg><style><a title='</style><img src onerror=alert(1)>'></a></style></svg>"
+       "</div>",
+       "<DIV id=\"t\"><SVG><STYLE><A title=\"&lt;/style&gt;&lt;img src onerror=alert(1)&gt;\">"
+       "</A></STYLE></SVG></DIV>"},
       // script addresses go as handlers go, however the address parser would be fooled
       {"<div id=t><a href='&#9;JavaScript:alert(1)'>a</a><a href='java&#10;script:x'>b</a><a "
        "href='VBScript:msgbox(1)'>c</a><a href=javascript-help.htm>d</a><img src=' "
