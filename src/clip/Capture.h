@@ -1,5 +1,5 @@
 // Capture: the per-clip document of a text selection, an image or any other page element, with
-// the element's markup written by the clip's own serialiser. Part of mdlClip; a failure is
+// the element's markup written by the clip's own serialiser. It belongs to mdlClip: a failure is
 // reported as LumoraClipper/mdlClip and the capture returns Nothing.
 #pragma once
 
@@ -17,3 +17,25 @@ xml::Document ClipHTMLElement(const html::Document& page, const html::Element& e
 std::string ElementToMarkup(const html::Element& element);
 // The markup of an element's child nodes.
 std::string ChildNodesToMarkup(const html::Element& element);
+
+// The form of a search provider's box that pages embed; the serialiser leaves it out.
+inline constexpr const char* kSearchFormAction = "http://search.folverra.example/search";
+
+// The pieces a capture builds its document from, once it has read the page.
+
+// What a content element says of the clip besides its markup.
+struct ContentFacts {
+  long height = 0;
+  long width = 0;
+  std::string textColor;
+  std::string linkColor;
+  std::string vlinkColor;
+};
+
+// A new document whose element is a frame of that type over that page background.
+xml::Document NewClipFrame(const std::string& type, const std::string& backgroundColor);
+// Appends content to the frame, the markup escaped so that it stays one CDATA section.
+void AppendClipContent(const xml::Document& clip, const ContentFacts& facts,
+                       const std::string& markup);
+// "<![CDATA" as "<-##-CDATA-##-", then "]]>" as "#]-]->#"; a reader reverses both.
+std::string EscapeCData(std::string markup);

@@ -1,10 +1,13 @@
 #include "clip/Source.h"
 
+#include "clip/ClipReporter.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "band/Reporter.h"
+#include "clip/ClipReporter.h"
 #include "clip/Keywords.h"
 #include "clip/mdlClip.h"
 #include "runtime/strings.h"
@@ -119,7 +122,7 @@ Span nextScript(std::string_view text, std::size_t from) {
 
 void BuildMetaNode(const html::Document& page, const xml::Document& clip,
                    const html::Element& element, const std::string& text) {
-  ClipReporter().guard("BuildMetaNode()", [&] {
+  kClipReporter.guard("BuildMetaNode()", [&] {
     std::string words;
     for (const html::Element& meta : page.getElementsByTagName("META")) {
       const std::string name = platform::upperAscii(meta.name());
@@ -136,7 +139,7 @@ void BuildMetaNode(const html::Document& page, const xml::Document& clip,
 }
 
 void BuildSourceNode(const xml::Document& clip, const html::Document& page) {
-  ClipReporter().guard("BuildSourceNode()", [&] {
+  kClipReporter.guard("BuildSourceNode()", [&] {
     const std::vector<html::Element> bases = page.getElementsByTagName("BASE");
     WriteSourceNode(clip, page.location(),
                     bases.empty() ? std::nullopt : std::optional(bases.back().href()));
@@ -160,15 +163,15 @@ void WriteSourceNode(const xml::Document& clip, const html::Location& location,
 // Only the tags go: text that merely names a frame stays, and an unclosed tag takes the rest.
 std::string StripIFrames(const std::string& markup) {
   std::string result;
-  ClipReporter().guard("StripIFrames()",
-                       [&] { result = cutAll(markup, sizeof "</iframe" - 1, nextFrameTag); });
+  kClipReporter.guard("StripIFrames()",
+                      [&] { result = cutAll(markup, sizeof "</iframe" - 1, nextFrameTag); });
   return result;
 }
 
 // An element left open takes the rest of the markup with it.
 std::string StripScriptElements(const std::string& markup) {
   std::string result;
-  ClipReporter().guard("StripScriptElements()",
-                       [&] { result = cutAll(markup, sizeof "<script" - 2, nextScript); });
+  kClipReporter.guard("StripScriptElements()",
+                      [&] { result = cutAll(markup, sizeof "<script" - 2, nextScript); });
   return result;
 }

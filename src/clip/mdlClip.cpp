@@ -2,14 +2,12 @@
 
 #include <limits>
 
-#include "band/Reporter.h"
+#include "clip/ClipReporter.h"
 #include "dialogs/frmClipBar.h"
 #include "platform/regexp.h"
 #include "runtime/strings.h"
 
 namespace {
-
-constexpr Reporter kReporter{"LumoraClipper", "mdlClip"};
 
 struct ClipState {
   xml::Document clipXML;
@@ -52,10 +50,6 @@ class TextCounter {
 
 }  // namespace
 
-const Reporter& ClipReporter() {
-  return kReporter;
-}
-
 xml::Document& g_ClipXML() {
   return state().clipXML;
 }
@@ -78,7 +72,7 @@ std::int32_t& g_ClippedCharCount() {
 // The declaration names no root element: the load leaves the document empty, so the clip
 // document starts with its root.
 void InitClipXML() {
-  kReporter.guard("InitClipXML()", [] {
+  kClipReporter.guard("InitClipXML()", [] {
     if (g_ClipXML()) return;
     xml::Document doc = xml::Document::Create();
     doc.loadXML("<?xml version=\"1.0\" encoding=\"UTF-16\"?>");
@@ -112,7 +106,7 @@ std::int64_t CountClippedCharacters() {
 
 // The labels show the total even when it is too large to keep: the store comes last.
 void CalcPopLimit() {
-  kReporter.guard("CalcPopLimit()", [] {
+  kClipReporter.guard("CalcPopLimit()", [] {
     const std::int64_t total = CountClippedCharacters();
     frmClipBar& bar = ui::Instance<frmClipBar>::get();
     bar.lblCharCount.setCaption(std::to_string(total));

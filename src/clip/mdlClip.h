@@ -10,11 +10,6 @@
 #include "platform/html.h"
 #include "platform/xml.h"
 
-class Reporter;
-
-// The unit's voice in the error log: LumoraClipper/mdlClip.
-const Reporter& ClipReporter();
-
 // The characters a clip may hold and still be shared.
 inline constexpr std::int32_t kSharingLimit = 1000;
 

@@ -343,6 +343,12 @@ Style Element::style() const {
 std::string Element::align() const {
   return attributeOr(element(self()), "align");
 }
+std::string Element::background() const {
+  return attributeOr(element(self()), "background");
+}
+std::string Element::bgColor() const {
+  return attributeOr(element(self()), "bgcolor");
+}
 std::string Element::src() const {
   const dom::Node* e = element(self());
   if (tagIn(e, {"IMG", "IFRAME", "FRAME", "SCRIPT", "EMBED", "INPUT", "VIDEO", "AUDIO", "SOURCE"}))

@@ -171,6 +171,9 @@ class Element : public Node {
 
   // Reflected attributes.
   std::string align() const;
+  // A table's or cell's background picture and colour.
+  std::string background() const;
+  std::string bgColor() const;
   // src of IMG, IFRAME, FRAME, SCRIPT, EMBED, INPUT, VIDEO, AUDIO, SOURCE and href of A, AREA,
   // LINK, BASE are absolute, resolved against the page's base; "" when not given, as written
   // when they cannot be resolved (javascript:, a page at about:blank).

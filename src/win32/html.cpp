@@ -267,6 +267,12 @@ Style Element::style() const {
 std::string Element::align() const {
   return optionalText(self().object, "align");
 }
+std::string Element::background() const {
+  return optionalText(self().object, "background");
+}
+std::string Element::bgColor() const {
+  return optionalText(self().object, "bgColor");
+}
 std::string Element::src() const {
   return optionalText(self().object, "src");
 }

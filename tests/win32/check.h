@@ -161,5 +161,6 @@ void runControlChecks();
 void runBandChecks();
 void runClipBarChecks();
 void runKeywordChecks();
+void runCaptureChecks();
 
 }  // namespace smoke

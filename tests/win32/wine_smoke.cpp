@@ -64,6 +64,7 @@ const Check kGroups[] = {
     {"band", runBandChecks},
     {"clipbar", runClipBarChecks},
     {"keywords", runKeywordChecks},
+    {"capture", runCaptureChecks},
 };
 
 }  // namespace
