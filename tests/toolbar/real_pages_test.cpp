@@ -1,9 +1,13 @@
 // Real saved pages, as they come: each opens, with a proxy for the page and for every frame that
-// loaded, whatever its advertising frames point at.
+// loaded, whatever its advertising frames point at, and its body clips into a well-formed frame
+// with no script in it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <pugixml.hpp>
 
+#include "clip/Capture.h"
+#include "runtime/strings.h"
 #include "toolbar_fixture.h"
 
 namespace {
@@ -31,6 +35,12 @@ TEST_F(RealPagesTest, EverySavedPageOpensWithAProxyForItAndEachFrame) {
     const auto connection = ToolbandBrowser().connect(loads);
     ASSERT_TRUE(window->Load("file://" + entry.path().string()));
     EXPECT_EQ(g_ProxyCount(), loads.completed);
+    const html::Document page = window->page().webBrowser().Document().html();
+    const xml::Document frame = ClipHTMLElement(page, page.body(), false);
+    ASSERT_TRUE(frame) << "the body was not captured";
+    const std::string clip = frame.xml();
+    EXPECT_TRUE(pugi::xml_document().load_string(clip.c_str())) << "the frame is not well-formed";
+    EXPECT_EQ(platform::lowerAscii(clip).find("<script"), std::string::npos);
     failedFrames += loads.failed;
     ++pages;
   }
