@@ -97,7 +97,9 @@ void BM_ClipWithPath(benchmark::State& state) {
     const auto proxy = WindowProxy::New();
     proxy->SetWindow(window.page().webBrowser());
     const html::Document doc = window.page().webBrowser().Document().html();
-    const html::Element last = doc.getElementById("p" + std::to_string(elements / 3 - 1));
+    std::string lastId = "p";
+    lastId += std::to_string(elements / 3 - 1);
+    const html::Element last = doc.getElementById(lastId);
     for (auto _ : state) {
       VARIANT_BOOL column = 0;
       proxy->LumoraElement(last, column);
