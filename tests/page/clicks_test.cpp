@@ -95,7 +95,8 @@ TEST_F(ClicksTest, ClickingAnElementClipsMarkUnclipsIt) {
     ASSERT_TRUE(clipObject(byId("box")));
     const html::Element overlay = g_ElementOverlays()[1];
     const html::Rect r = overlay.getBoundingClientRect();
-    const Spot at = c.picture ? middleOf(byId("LumoraOverlayChild")) : Spot{r.right - 3, r.bottom - 3};
+    const Spot at =
+        c.picture ? middleOf(byId("LumoraOverlayChild")) : Spot{r.right - 3, r.bottom - 3};
     headless::pointer::move(doc, at.x, at.y);
     ASSERT_EQ(doc.elementFromPoint(at.x, at.y).id(),
               c.picture ? "LumoraOverlayChild" : "LumoraElementOverlay");

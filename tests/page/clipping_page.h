@@ -59,7 +59,8 @@ struct ClippingPage : PageFixture {
     g_hWndIEServer() = window->pageWindow();
     doc = window->page().webBrowser().Document().html();
     // The clip bar the count is shown on lays itself out over the band's page.
-    SetToolbandSite(BandSite::Create(window->bandSiteWindow(), window->page().webBrowser().unknown()));
+    SetToolbandSite(
+        BandSite::Create(window->bandSiteWindow(), window->page().webBrowser().unknown()));
     proxy = WindowProxy::New();
     proxy->SetWindow(window->page().webBrowser());
   }
