@@ -345,6 +345,43 @@ def hover_button(name):
     return pixel
 
 
+# The selection button's scissors, 15 x 15, at its left end; a word mark beside them.
+SCISSORS = [
+    "...............",
+    ".ww.........ww.",
+    "w..w.......w..w",
+    "w..w......w..w.",
+    ".ww.w....w.ww..",
+    ".....w..w......",
+    "......ww.......",
+    "......ww.......",
+    ".....w..w......",
+    ".ww.w....w.ww..",
+    "w..w......w..w.",
+    "w..w.......w..w",
+    ".ww.........ww.",
+    "...............",
+    "...............",
+]
+
+
+def selection_button():
+    """34 x 23: an orange plate with a dark edge, the scissors and a short word mark."""
+
+    def pixel(x, y):
+        if (x in (0, 33)) and (y in (0, 22)):
+            return (255, 255, 255)
+        if x in (0, 33) or y in (0, 22):
+            return PALETTE["k"]
+        if 3 <= x < 18 and 4 <= y < 19 and SCISSORS[y - 4][x - 3] == "w":
+            return PALETTE["w"]
+        if 10 <= y <= 12 and 21 <= x <= 30:
+            return PALETTE["w"]
+        return PALETTE["o"]
+
+    return pixel
+
+
 def write(name, width, height, pixel):
     with open(os.path.join(ASSETS, name + ".bmp"), "wb") as f:
         f.write(bmp(width, height, pixel))
@@ -358,6 +395,7 @@ def main():
     write("menu_arrow", 8, 25, from_map(ARROW, lambda x, y: band_background(y)))
     for name in HOVER_GLYPHS:
         write(name, 67, 19, hover_button(name))
+    write("clip_selection", 34, 23, selection_button())
     for name, rows in ICONS.items():
         write(name, 16, 16, from_map(rows, lambda x, y: (255, 0, 255)))
     white = (255, 255, 255)

@@ -132,6 +132,12 @@ HWND GetWindowUnderCursor() {
   return ui::WindowFromPoint(point);
 }
 
+void PlaceInBrowserPane(HWND hwnd, int width, int height) {
+  ui::SetWindowLongPtr(hwnd, GWL_STYLE, ui::GetWindowLongPtr(hwnd, GWL_STYLE) | WS_CHILD);
+  ui::SetParent(hwnd, GetBrowserPaneWindow());
+  ui::MoveWindow(hwnd, 0, 0, width, height, TRUE);
+}
+
 // A window covering the probe point has no parent chain up to the browser's frame: the walk
 // ends at its top and nothing is cached, so a later call can still find the pane.
 HWND GetBrowserPaneWindow() {

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/html.h"
+#include "platform/wintypes.h"
 #include "platform/xml.h"
 
 // The characters a clip may hold and still be shared.
@@ -40,3 +42,26 @@ std::int64_t CountClippedCharacters();
 // Counts the clip, shows the count and its distance to the limit on the clip bar, lays the bar
 // out for the new texts and stores the count in g_ClippedCharCount.
 void CalcPopLimit();
+
+// What the user picks to clip: a text selection's range or a page element.
+using PageObject = std::variant<html::TextRange, html::Element>;
+// The run-time type name the clip dispatches on.
+std::string TypeNameOf(const PageObject& object);
+
+// Captures the picked object as a frame, numbers it, marks it in the page and appends it to
+// g_ClipXML; the per-clip document, or Nothing when the page has no frame to clip with. The
+// arguments are the caller's: a text range is collapsed by its markers.
+xml::Document Clip(html::Document& oSourceDocument, PageObject& oClipObject, std::string& sPath,
+                   VARIANT_BOOL& bColumn);
+// Unclips the text selection whose marker the event's source is (or lies in).
+void RemoveSelection(const html::Event& event);
+// Takes the markers of clip index off the page; -1 takes every one.
+void RemoveSelectionBounds(const html::Document& document, std::int32_t index);
+// Unclips the video or object clip of element; the element keeps its clip-index.
+void RemoveObject(const html::Element& element);
+// Unclips the element clip whose overlay is element or holds it; element becomes the overlay.
+void RemoveElement(html::Element& element);
+// RemoveElement for a clicked page object of any type.
+void RemoveElementObject(const html::Node& object);
+// The page has a selection with text in it.
+bool CheckForSelection(const html::Document& document);

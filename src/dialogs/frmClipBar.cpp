@@ -1,7 +1,5 @@
 #include "dialogs/frmClipBar.h"
 
-#include <cmath>
-
 #include "band/Configuration.h"
 #include "band/mdlCommon.h"
 #include "band/mdlToolband.h"
@@ -10,6 +8,7 @@
 #include "dialogs/frmPleaseClipSomething.h"
 #include "page/mdlWindowProxy.h"
 #include "platform/system.h"
+#include "runtime/strings.h"
 #include "toolbar/frmToolband.h"
 
 namespace {
@@ -23,16 +22,6 @@ constexpr long kContentWidth = 810;
 constexpr long kCentredFrom = 816;
 constexpr long kNarrowLeft = 5;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-// The run-time's conversion of a number to a whole one: halves go to the even neighbour.
-long roundHalfEven(double value) {
-  const double floor = std::floor(value);
-  const double fraction = value - floor;
-  const auto whole = static_cast<long>(floor);
-  if (fraction > 0.5) return whole + 1;
-  if (fraction < 0.5) return whole;
-  return whole % 2 == 0 ? whole : whole + 1;
-}
 
 void styleLabel(ui::Label& label, const std::string& caption, bool link) {
   label.ForeColor = kWhite;
@@ -117,8 +106,9 @@ void frmClipBar::SizeClipBar() {
     imgBackground.Top = 0;
     imgBackground.Height = kBarHeight;
     imgBackground.Width = width;
-    const long x0 =
-        width > kCentredFrom ? roundHalfEven(width / 2.0 - kContentWidth / 2.0) : kNarrowLeft;
+    const long x0 = width > kCentredFrom
+                        ? platform::roundHalfEven(width / 2.0 - kContentWidth / 2.0)
+                        : kNarrowLeft;
 
     imgTagline.Left = x0;
     imgTagline.Top = 3;

@@ -2,12 +2,33 @@
 // page, one per browser thread, loaded when first shown and unloaded when the page changes.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "platform/html.h"
 #include "platform/ui.h"
+#include "runtime/controls.h"
 #include "runtime/form.h"
 
+class WindowProxy;
+
 class frmClipSelection : public ui::Form {
+ public:
+  frmClipSelection();
+
+  ui::Image imgClipSelection{*this};
+
+  // The page whose selection the button clips, and the proxy of that page.
+  void setDocument(const html::Document& document) { document_ = document; }
+  html::Document document() const { return document_; }
+  void setWindowProxy(const std::shared_ptr<WindowProxy>& proxy) { proxy_ = proxy; }
+  std::shared_ptr<WindowProxy> windowProxy() const { return proxy_; }
+
  protected:
   std::string formName() const override { return "frmClipSelection"; }
+  void Form_Load() override;
+
+ private:
+  html::Document document_;
+  std::shared_ptr<WindowProxy> proxy_;
 };

@@ -48,10 +48,7 @@ frmMouseOver::frmMouseOver() {
 
 void frmMouseOver::Form_Load() {
   kReporter.guard("Form_Load()", [&] {
-    const HWND hwnd = hWnd();
-    ui::SetWindowLongPtr(hwnd, GWL_STYLE, ui::GetWindowLongPtr(hwnd, GWL_STYLE) | WS_CHILD);
-    ui::SetParent(hwnd, GetBrowserPaneWindow());
-    ui::MoveWindow(hwnd, 0, 0, kWidth, kHeight, TRUE);
+    PlaceInBrowserPane(hWnd(), kWidth, kHeight);
     pcbWindow.Left = 0;
     pcbWindow.Top = 0;
     pcbWindow.Width = kWidth;

@@ -78,7 +78,7 @@ void press(const html::Document& doc, long button) {
   if (button == kLeft && dom::clearSelection(d)) dom::dispatch(d.root, "selectionchange");
 }
 
-void release(const html::Document& doc) {
+bool release(const html::Document& doc) {
   DocumentData& d = dataOf(doc);
   PointerState& p = stateOf(d);
   const long button = p.button;
@@ -88,13 +88,12 @@ void release(const html::Document& doc) {
     dom::selectElements(d, p.pressed, target);
     dom::dispatch(d.root, "selectionchange");
   }
-  if (!shown(d, target)) return;
+  if (!shown(d, target)) return true;
   dom::dispatch(target, "mouseup", at(p, button));
-  if (target != p.pressed) return;
-  if (button == kLeft)
-    dom::dispatch(target, "click", at(p, button));
-  else if (button == kRight)
-    dom::dispatch(target, "contextmenu", at(p, button));
+  if (target != p.pressed) return true;
+  if (button == kLeft) return dom::dispatch(target, "click", at(p, button));
+  if (button == kRight) return dom::dispatch(target, "contextmenu", at(p, button));
+  return true;
 }
 
 }  // namespace headless::pointer

@@ -14,7 +14,8 @@ inline constexpr long kRight = 2;
 void move(const html::Document& doc, long x, long y);
 void press(const html::Document& doc, long button = kLeft);
 // mouseup; after a drag that was not cancelled, the selection first, then selectionchange;
-// click (left) or contextmenu (right) when press and release hit the same element.
-void release(const html::Document& doc);
+// click (left) or contextmenu (right) when press and release hit the same element. False when
+// a handler cancelled that click or context menu: the browser does nothing more with it.
+bool release(const html::Document& doc);
 
 }  // namespace headless::pointer

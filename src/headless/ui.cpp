@@ -68,7 +68,11 @@ struct Table {
   std::vector<HWND> topLevel;  // z-order, top first
   HWND foreground = nullptr;
   POINT cursor{0, 0};
+  HWND desktop = nullptr;
 };
+
+// The screen of the headless machine.
+constexpr RECT kScreen{0, 0, 1280, 1024};
 
 Table& table() {
   static Table t;
@@ -112,8 +116,52 @@ void unlinkChild(Table& t, HWND parent, HWND child) {
     c->erase(std::remove(c->begin(), c->end(), child), c->end());
 }
 
+bool topmost(Table& t, HWND hwnd) {
+  const Window* w = find(t, hwnd);
+  return w && (w->exStyle & WS_EX_TOPMOST) != 0;
+}
+
+// On top of its siblings; one that is not topmost stays below the topmost ones.
 void linkOnTop(Table& t, HWND parent, HWND child) {
-  if (std::vector<HWND>* c = siblings(t, parent)) c->insert(c->begin(), child);
+  std::vector<HWND>* c = siblings(t, parent);
+  if (!c) return;
+  auto at = c->begin();
+  if (!topmost(t, child))
+    at = std::find_if_not(c->begin(), c->end(), [&](HWND h) { return topmost(t, h); });
+  c->insert(at, child);
+}
+
+// Behind after, or at one of the special places; a window that is not beside hwnd stands for
+// its ancestor that is.
+void placeInZOrder(Table& t, HWND hwnd, Window& w, HWND after) {
+  std::vector<HWND>* list = siblings(t, w.parent);
+  if (!list) return;
+  const auto relink = [&] {
+    unlinkChild(t, w.parent, hwnd);
+    linkOnTop(t, w.parent, hwnd);
+  };
+  if (after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
+    if (after == HWND_TOPMOST)
+      w.exStyle |= WS_EX_TOPMOST;
+    else
+      w.exStyle &= ~static_cast<LONG_PTR>(WS_EX_TOPMOST);
+    return relink();
+  }
+  if (after == HWND_TOP) return relink();
+  unlinkChild(t, w.parent, hwnd);
+  if (after == HWND_BOTTOM) {
+    w.exStyle &= ~static_cast<LONG_PTR>(WS_EX_TOPMOST);
+    list->push_back(hwnd);
+    return;
+  }
+  HWND beside = after;
+  while (beside && std::find(list->begin(), list->end(), beside) == list->end()) {
+    const Window* b = find(t, beside);
+    beside = b ? b->parent : nullptr;
+  }
+  if (!beside) return linkOnTop(t, w.parent, hwnd);
+  if (!topmost(t, beside)) w.exStyle &= ~static_cast<LONG_PTR>(WS_EX_TOPMOST);
+  list->insert(std::find(list->begin(), list->end(), beside) + 1, hwnd);
 }
 
 // The window and its descendants, parents before children; iterative, so depth is unbounded.
@@ -380,6 +428,39 @@ BOOL BringWindowToTop(HWND hwnd) {
   unlinkChild(t, w->parent, hwnd);
   linkOnTop(t, w->parent, hwnd);
   return TRUE;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
+  RECT current{};
+  {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    Window* w = find(t, hwnd);
+    if (!w || hwnd == insertAfter) return FALSE;
+    current = w->rect;
+    if (!(flags & SWP_NOZORDER)) placeInZOrder(t, hwnd, *w, insertAfter);
+  }
+  if ((flags & SWP_NOMOVE) && (flags & SWP_NOSIZE)) return TRUE;
+  if (flags & SWP_NOMOVE) x = current.left, y = current.top;
+  if (flags & SWP_NOSIZE)
+    width = current.right - current.left, height = current.bottom - current.top;
+  return MoveWindow(hwnd, x, y, width, height, TRUE);
+}
+
+// Made on first use and kept out of every z-order, so nothing finds it under a point.
+HWND GetDesktopWindow() {
+  Table& t = table();
+  std::lock_guard lock(t.mutex);
+  if (!t.desktop) {
+    t.desktop = reinterpret_cast<HWND>(t.nextHandle);
+    t.nextHandle += 2;
+    Window w;
+    w.className = "#32769";
+    w.style = WS_VISIBLE;
+    w.rect = kScreen;
+    t.windows.emplace(key(t.desktop), std::move(w));
+  }
+  return t.desktop;
 }
 
 // Activation is the calling thread's, as the real one is per input queue.

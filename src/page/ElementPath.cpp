@@ -29,3 +29,11 @@ std::string ElementPath(const html::Element& element) {
   }
   return path;
 }
+
+PageScroll ScrollOf(const html::Element& element) {
+  const html::Document document = element.ownerDocument();
+  const html::Element body = document.body();
+  const html::Element scrolled =
+      body.scrollTop() == 0 && body.scrollLeft() == 0 ? document.documentElement() : body;
+  return {scrolled.scrollLeft(), scrolled.scrollTop()};
+}

@@ -10,3 +10,11 @@
 
 // Failures of the page's object model raise: the caller's guard reports them.
 std::string ElementPath(const html::Element& element);
+
+// How far the element's page is scrolled: standards-mode pages scroll their documentElement,
+// the others their body.
+struct PageScroll {
+  long x = 0;
+  long y = 0;
+};
+PageScroll ScrollOf(const html::Element& element);

@@ -2,20 +2,24 @@
 
 #include <algorithm>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "band/Reporter.h"
 #include "band/mdlToolband.h"
+#include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmMouseOver.h"
+#include "page/ElementPath.h"
 #include "page/SharedReferences.h"
+#include "page/WindowProxyParts.h"
 #include "page/mdlWindowProxy.h"
 #include "runtime/strings.h"
 #include "toolbar/frmToolband.h"
 
 namespace {
 
-constexpr Reporter kReporter{kProjectName, "WindowProxy", Reporter::TraceName::Qualified};
+using namespace window_proxy;
 
 // One per side, inserted in this order, each at the start of the body.
 constexpr const char* kBorderDivs[] = {
@@ -67,35 +71,10 @@ constexpr std::string_view kUnframedTags[] = {"INPUT", "OBJECT", "EMBED",  "APPL
                                               "AREA",  "FRAME",  "IFRAME", "FRAMESET",
                                               "HTML",  "BODY",   "A"};
 
-// Our own marks on the page, which the mouse passes over without changing the frame.
-constexpr std::string_view kOverlayIds[] = {"LumoraElementOverlay", "LumoraOverlayChild"};
 constexpr std::string_view kBorderPrefix = "dvLumBorder";
-
-template <std::size_t N>
-bool isOneOf(std::string_view value, const std::string_view (&set)[N]) {
-  return std::find(std::begin(set), std::end(set), value) != std::end(set);
-}
 
 bool isBorderDiv(const html::Element& element) {
   return element.id().starts_with(kBorderPrefix);
-}
-
-bool lumoraModeOn() {
-  return ui::Instance<frmToolband>::get().LumoraMode() == 1;
-}
-
-struct Scroll {
-  long x = 0;
-  long y = 0;
-};
-
-// Standards-mode pages scroll their documentElement, the others their body.
-Scroll scrollOf(const html::Element& element) {
-  const html::Document document = element.ownerDocument();
-  const html::Element body = document.body();
-  const html::Element scrolled =
-      body.scrollTop() == 0 && body.scrollLeft() == 0 ? document.documentElement() : body;
-  return {scrolled.scrollLeft(), scrolled.scrollTop()};
 }
 
 std::string pixels(long value) {
@@ -137,7 +116,11 @@ void guardSparingDenied(std::string_view routine, Body&& body) {
 template <class Member>
 html::Handler WindowProxy::handler(Member member) {
   return [weak = weak_from_this(), member] {
-    if (const auto self = weak.lock()) (self.get()->*member)();
+    const auto self = weak.lock();
+    if constexpr (std::is_same_v<std::invoke_result_t<Member, WindowProxy*>, bool>)
+      return self ? (self.get()->*member)() : true;
+    else if (self)
+      (self.get()->*member)();
     return true;
   };
 }
@@ -228,7 +211,7 @@ void WindowProxy::ClearOverlays() {
       html::Element body = oDocument.body();
       for (auto it = overlays.rbegin(); it != overlays.rend(); ++it) body.removeChild(*it);
     }
-    // Taking this page's selection-bound markers off (every clip index) joins here.
+    RemoveSelectionBounds(oDocument, -1);
     ui::Instance<frmMouseOver>::Unload();
   });
 }
@@ -246,7 +229,7 @@ void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, 
     if (!g_BorderLeft()) return;
 
     html::Rect r = element.getBoundingClientRect();
-    const long x = r.left + scrollOf(element).x - 6;
+    const long x = r.left + ScrollOf(element).x - 6;
     // The cut measures from this element's own left edge, never from the frame shown before,
     // so that where a frame ends does not depend on what was framed earlier.
     const long bodyWidth = element.ownerDocument().body().offsetWidth();
@@ -256,7 +239,7 @@ void WindowProxy::HighlightElement(html::Element element, VARIANT_BOOL bColumn, 
       while (element.tagName() != "TABLE") element = element.parentElement();
     }
     r = element.getBoundingClientRect();
-    const long y = r.top + scrollOf(element).y - 6;
+    const long y = r.top + ScrollOf(element).y - 6;
     // 8, not 6: the bottom side keeps the same gap of 2 as the others.
     const long h = r.bottom - r.top + 8;
 
@@ -318,15 +301,15 @@ void WindowProxy::oDocument_onmouseover() {
 // False for the elements that are never framed.
 bool WindowProxy::hookMouseElement(const html::Element& src, const std::string& type) {
   if (type == "HTMLImg")
-    oMouseElementImage = src;
+    holdMouseElement(oMouseElementImage, src, &WindowProxy::oMouseElementImage_onclick);
   else if (type == "HTMLTableCell")
-    oMouseElementTableCell = src;
+    holdMouseElement(oMouseElementTableCell, src, &WindowProxy::oMouseElementTableCell_onclick);
   else if (type == "HTMLLabelElement")
-    oMouseElementLabel = src;
+    holdMouseElement(oMouseElementLabel, src, &WindowProxy::oMouseElementLabel_onclick);
   else if (isOneOf(type, kUnhookedTypes))
     return false;
   else
-    oMouseElement = src;
+    holdMouseElement(oMouseElement, src, &WindowProxy::oMouseElement_onclick);
   return true;
 }
 
@@ -357,7 +340,7 @@ void WindowProxy::offerHoverButton(const html::Element& src, const std::string& 
 
 void WindowProxy::oDocument_onmouseout() {
   kReporter.guard("oDocument_onmouseout()", [&] {
-    oMouseElement = {};
+    holdMouseElement(oMouseElement, {}, &WindowProxy::oMouseElement_onclick);
     if (!lumoraModeOn()) return;
     const html::Event event = oDocumentWindow.event();
     if (!event.srcElement().is(g_CurrentElement())) return;
@@ -460,13 +443,31 @@ void WindowProxy::holdWindow(const browser::WebBrowser& window) {
 void WindowProxy::holdDocument(const html::Document& document) {
   oDocument = document;
   documentConnections_.clear();
+  for (platform::Connection& click : mouseElementClicks_) click = {};
   if (!document) return;
   const std::pair<const char*, void (WindowProxy::*)()> events[] = {
       {"onreadystatechange", &WindowProxy::oDocument_onreadystatechange},
       {"onmouseover", &WindowProxy::oDocument_onmouseover},
-      {"onmouseout", &WindowProxy::oDocument_onmouseout}};
+      {"onmouseout", &WindowProxy::oDocument_onmouseout},
+      {"onselectionchange", &WindowProxy::oDocument_onselectionchange}};
   for (const auto& [event, member] : events)
     documentConnections_.push_back(oDocument.on(event, handler(member)));
+  const std::pair<const char*, bool (WindowProxy::*)()> answered[] = {
+      {"onclick", &WindowProxy::document_click},
+      {"oncontextmenu", &WindowProxy::oDocument_oncontextmenu},
+      {"onselectstart", &WindowProxy::oDocument_onselectstart}};
+  for (const auto& [event, member] : answered)
+    documentConnections_.push_back(oDocument.on(event, handler(member)));
+}
+
+void WindowProxy::holdMouseElement(html::Element& slot, const html::Element& element,
+                                   bool (WindowProxy::*member)()) {
+  html::Element* const slots[] = {&oMouseElement, &oMouseElementImage, &oMouseElementLabel,
+                                  &oMouseElementTableCell};
+  const auto at = std::find(std::begin(slots), std::end(slots), &slot) - std::begin(slots);
+  slot = element;
+  mouseElementClicks_.at(static_cast<std::size_t>(at)) =
+      element ? slot.on("onclick", handler(member)) : platform::Connection();
 }
 
 void WindowProxy::holdDocumentWindow(const html::Window& window) {

@@ -3,6 +3,7 @@
 // window. Whoever creates one attaches it and lets it go; the registry keeps it alive.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,11 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void oHighlightElement_onmouseout();
   // The element a click would clip has been left: its frame goes too.
   void oCurrentElement_onmouseout();
+  // Clips element with its path in the page; the frame goes and the menu closes. Failures go
+  // to the caller's guard.
+  void LumoraElement(const html::Element& element, VARIANT_BOOL& bColumn);
+  void HideContextMenu();
+  void setSelectStart(VARIANT_BOOL value) { SelectStart = value; }
 
   // The column flag of the last framing.
   VARIANT_BOOL bHighlightColumn = 0;
@@ -69,6 +75,19 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void oDocument_onreadystatechange();
   void oDocument_onmouseover();
   void oDocument_onmouseout();
+  // Clicks: the document's and those of the hooked elements, which come first.
+  bool document_click();
+  bool oMouseElement_onclick();
+  bool oMouseElementImage_onclick();
+  bool oMouseElementLabel_onclick();
+  bool oMouseElementTableCell_onclick();
+  bool clickRoutine(std::string_view routine);
+  void oCurrentElement_onclick();
+  void closeContextMenu();
+  bool oDocument_oncontextmenu();
+  void openContextMenu();
+  bool oDocument_onselectstart();
+  void oDocument_onselectionchange();
   // The steps of a mouse-over: hooking the element, framing it, offering the hover button.
   bool hookMouseElement(const html::Element& src, const std::string& type);
   void frameMouseElement(const html::Element& src);
@@ -83,6 +102,9 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   void holdWindow(const browser::WebBrowser& window);
   void holdDocument(const html::Document& document);
   void holdDocumentWindow(const html::Window& window);
+  // Holds element in slot and hooks its click to member.
+  void holdMouseElement(html::Element& slot, const html::Element& element,
+                        bool (WindowProxy::*member)());
   template <class Member>
   html::Handler handler(Member member);
 
@@ -90,9 +112,13 @@ class WindowProxy : public ui::Form, public std::enable_shared_from_this<WindowP
   html::Document oDocument;
   html::Window oDocumentWindow;
   VARIANT_BOOL bDocumentReady = 0;
+  // This page opened the context menu and has not closed it yet.
+  VARIANT_BOOL bContextMenuShown = 0;
 
   WindowEvents windowEvents_{*this};
   platform::Connection windowConnection_;
   std::vector<platform::Connection> documentConnections_;
   std::vector<platform::Connection> windowConnections_;
+  // The clicks of oMouseElement, oMouseElementImage, oMouseElementLabel, oMouseElementTableCell.
+  std::array<platform::Connection, 4> mouseElementClicks_;
 };

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com.h"
 #include "runtime/connection.h"
 #include "runtime/handle.h"
 
@@ -73,6 +74,11 @@ class Node : public platform::Handle<NodeImpl> {
   // The node as an element / document; Nothing when it is not one.
   Element asElement() const;
   Document asDocument() const;
+
+  // The node as the COM object another component is handed, and back: Nothing for an object
+  // that is no node of a page.
+  com::Ptr<IUnknown> unknown() const;
+  static Node FromUnknown(const com::Ptr<IUnknown>& object);
 };
 
 class Style : public platform::Handle<StyleImpl> {
@@ -259,6 +265,10 @@ class TextRange : public platform::Handle<TextRangeImpl> {
   void pasteHTML(const std::string& markup);
   Element parentElement() const;
   std::vector<Rect> getClientRects() const;
+
+  // As for nodes: Nothing for an object that is no text range.
+  com::Ptr<IUnknown> unknown() const;
+  static TextRange FromUnknown(const com::Ptr<IUnknown>& object);
 };
 
 class Selection : public platform::Handle<SelectionImpl> {

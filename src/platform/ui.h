@@ -39,6 +39,12 @@ BOOL IsWindowEnabled(HWND hwnd);
 
 // Z-order, activation and focus.
 BOOL BringWindowToTop(HWND hwnd);
+// Moves and sizes the window unless told not to, and places it in the z-order: directly behind
+// insertAfter (a window beside it, or one inside such a window), or HWND_TOP, HWND_BOTTOM,
+// HWND_TOPMOST (above every window that is not topmost, for good), HWND_NOTOPMOST.
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+// The screen as a window: its rectangle is the desktop's.
+HWND GetDesktopWindow();
 HWND SetActiveWindow(HWND hwnd);
 BOOL SetForegroundWindow(HWND hwnd);
 HWND GetForegroundWindow();

@@ -1,6 +1,7 @@
 #include "runtime/strings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace platform {
@@ -131,6 +132,15 @@ bool containsNoCase(std::string_view haystack, std::string_view needle) {
   return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
                      [](char x, char y) { return asciiLower(x) == asciiLower(y); }) !=
          haystack.end();
+}
+
+long roundHalfEven(double value) {
+  const double floor = std::floor(value);
+  const double fraction = value - floor;
+  const auto whole = static_cast<long>(floor);
+  if (fraction > 0.5) return whole + 1;
+  if (fraction < 0.5) return whole;
+  return whole % 2 == 0 ? whole : whole + 1;
 }
 
 }  // namespace platform

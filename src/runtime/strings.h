@@ -24,4 +24,7 @@ std::string upperAscii(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool containsNoCase(std::string_view haystack, std::string_view needle);
 
+// The run-time's conversion of a number to a whole one: halves go to the even neighbour.
+long roundHalfEven(double value);
+
 }  // namespace platform

@@ -425,3 +425,43 @@ Element Document::elementFromPoint(long x, long y) const {
 }
 
 }  // namespace html
+
+namespace {
+
+// IHTMLDOMNode and IHTMLTxtRange: what a page object handed over from elsewhere is.
+FOLVERRA_MAKE_GUID(kIID_IHTMLDOMNode, 0x3050F5DA, 0x98B5, 0x11CF, 0xBB, 0x82, 0x00, 0xAA, 0x00,
+                   0xBD, 0xCE, 0x0B);
+FOLVERRA_MAKE_GUID(kIID_IHTMLTxtRange, 0x3050F220, 0x98B5, 0x11CF, 0xBB, 0x82, 0x00, 0xAA, 0x00,
+                   0xBD, 0xCE, 0x0B);
+
+// The object's IDispatch when it answers the interface, else null.
+com::Ptr<IDispatch> dispatchIf(const com::Ptr<IUnknown>& object, REFIID iid) {
+  if (!object) return {};
+  com::Ptr<IUnknown> probe;
+  if (FAILED(object->QueryInterface(iid, probe.putVoid()))) return {};
+  com::Ptr<IDispatch> dispatch;
+  if (FAILED(object->QueryInterface(IID_IDispatch, dispatch.putVoid()))) return {};
+  return dispatch;
+}
+
+}  // namespace
+
+namespace html {
+
+com::Ptr<IUnknown> Node::unknown() const {
+  return *this ? com::Ptr<IUnknown>(self().object.get()) : com::Ptr<IUnknown>();
+}
+
+Node Node::FromUnknown(const com::Ptr<IUnknown>& object) {
+  return wrap<Node>(dispatchIf(object, kIID_IHTMLDOMNode));
+}
+
+com::Ptr<IUnknown> TextRange::unknown() const {
+  return *this ? com::Ptr<IUnknown>(self().object.get()) : com::Ptr<IUnknown>();
+}
+
+TextRange TextRange::FromUnknown(const com::Ptr<IUnknown>& object) {
+  return wrap<TextRange>(dispatchIf(object, kIID_IHTMLTxtRange));
+}
+
+}  // namespace html

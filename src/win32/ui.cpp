@@ -107,6 +107,12 @@ BOOL IsWindowEnabled(HWND hwnd) {
 BOOL BringWindowToTop(HWND hwnd) {
   return ::BringWindowToTop(hwnd);
 }
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
+  return ::SetWindowPos(hwnd, insertAfter, x, y, width, height, flags);
+}
+HWND GetDesktopWindow() {
+  return ::GetDesktopWindow();
+}
 HWND SetActiveWindow(HWND hwnd) {
   return ::SetActiveWindow(hwnd);
 }

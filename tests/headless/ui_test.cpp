@@ -75,3 +75,35 @@ TEST(MessageQueue, PostedMessagesReachTheOwningThreadOnly) {
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0], std::make_pair(owned, WM_USER));
 }
+
+// Which of three overlapping windows a point hits shows their z-order.
+TEST(WindowTree, SetWindowPosPlacesBehindAWindowAndTopmostStaysOnTop) {
+  HWND a = make(nullptr), b = make(nullptr), c = make(nullptr);
+  for (HWND h : {a, b, c}) {
+    ui::MoveWindow(h, 5000, 5000, 10, 10, FALSE);
+    ui::ShowWindow(h, SW_SHOWNORMAL);
+  }
+  const POINT p{5005, 5005};
+  const auto place = [](HWND h, HWND after) {
+    return ui::SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  };
+  ASSERT_EQ(ui::WindowFromPoint(p), c) << "the last made is on top";
+  ASSERT_TRUE(place(a, HWND_TOPMOST));
+  ui::BringWindowToTop(c);
+  EXPECT_EQ(ui::WindowFromPoint(p), a) << "a topmost window stays above the others";
+  ASSERT_TRUE(place(a, HWND_NOTOPMOST));
+  ASSERT_TRUE(place(a, b));
+  EXPECT_EQ(ui::WindowFromPoint(p), c) << "behind b, which is behind c";
+  ASSERT_TRUE(place(c, a));
+  EXPECT_EQ(ui::WindowFromPoint(p), b);
+
+  ASSERT_TRUE(ui::SetWindowPos(b, HWND_TOP, 6000, 6000, 20, 30, SWP_NOZORDER));
+  RECT r{};
+  ui::GetWindowRect(b, &r);
+  EXPECT_EQ(r.left + r.top + r.right + r.bottom, 6000 + 6000 + 6020 + 6030);
+  ui::GetWindowRect(ui::GetDesktopWindow(), &r);
+  EXPECT_EQ(r.right - r.left, 1280);
+  EXPECT_EQ(r.bottom - r.top, 1024);
+  EXPECT_NE(ui::WindowFromPoint({1, 1}), ui::GetDesktopWindow());
+  for (HWND h : {a, b, c}) ui::DestroyWindow(h);
+}

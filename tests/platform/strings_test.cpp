@@ -30,3 +30,12 @@ TEST(Strings, CaseInsensitiveComparisonsAreAsciiOnly) {
   EXPECT_TRUE(platform::containsNoCase("HTTP://WWW.Example.TEST/x", "www.example.test"));
   EXPECT_FALSE(platform::containsNoCase("short", "longer needle"));
 }
+
+// Halves go to the even neighbour on both sides of zero; the rest to the nearer whole number.
+TEST(Strings, RoundingSendsHalvesToTheEvenNeighbour) {
+  const std::pair<double, long> cases[] = {{0.5, 0},   {1.5, 2},   {2.5, 2},   {-2.45, -2},
+                                           {-2.5, -2}, {-3.5, -4}, {41.4, 41}, {5.05, 5},
+                                           {5.51, 6},  {-0.49, 0}};
+  for (const auto& [value, whole] : cases)
+    EXPECT_EQ(platform::roundHalfEven(value), whole) << value;
+}

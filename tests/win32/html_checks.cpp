@@ -170,6 +170,28 @@ void checkWindowIdentity() {
   }
 }
 
+// A page object handed over as IUnknown is a node or a text range by the interfaces it answers,
+// and the handle made from it holds that very object.
+void checkPageObjects() {
+  const std::tuple<const char*, const IID*, bool, bool> rows[] = {
+      {"a node", &__uuidof(IHTMLDOMNode), true, false},
+      {"a text range", &__uuidof(IHTMLTxtRange), false, true},
+      {"another object", nullptr, false, false},
+  };
+  for (const auto& [what, iid, node, range] : rows) {
+    const Scripted fake = ScriptedObject::make();
+    if (iid) fake->alsoAnswers(*iid);
+    const com::Ptr<IUnknown> unknown(static_cast<IDispatch*>(fake.get()));
+    const html::Node asNode = html::Node::FromUnknown(unknown);
+    const html::TextRange asRange = html::TextRange::FromUnknown(unknown);
+    expect(static_cast<bool>(asNode) == node, std::string(what) + ": wrong as a node");
+    expect(static_cast<bool>(asRange) == range, std::string(what) + ": wrong as a text range");
+    if (node)
+      expect(asNode.is(fake->as<html::Node>()) && asNode.unknown().is(unknown),
+             std::string(what) + " is not the object handed over");
+  }
+}
+
 }  // namespace
 
 void runHtmlChecks() {
@@ -179,7 +201,8 @@ void runHtmlChecks() {
            {"attribute texts", checkAttributeTexts},
            {"style", checkStyle},
            {"type names", checkTypeNames},
-           {"window identity", checkWindowIdentity}});
+           {"window identity", checkWindowIdentity},
+           {"page objects", checkPageObjects}});
 }
 
 }  // namespace smoke

@@ -98,6 +98,8 @@ class ScriptedObject final
   }
   // Answers IHTMLEventObj, as the page's event objects do; the adapter only calls IDispatch.
   ScriptedObject& eventObject() { return eventObject_ = true, *this; }
+  // Answers one more interface, as a page's node (IHTMLDOMNode) or text range does.
+  ScriptedObject& alsoAnswers(const IID& iid) { return extra_ = &iid, *this; }
 
   // The object as a port handle: html::Element, html::Document, html::Window, html::Style...
   template <class Handle>
@@ -111,6 +113,7 @@ class ScriptedObject final
         riid, ppv,
         {{IID_IDispatch, self},
          {eventObject_ ? __uuidof(IHTMLEventObj) : IID_IDispatch, self},
+         {extra_ ? *extra_ : IID_IDispatch, self},
          {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
          {IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)},
          {IID_IServiceProvider, static_cast<IServiceProvider*>(this)}});
@@ -287,6 +290,7 @@ class ScriptedObject final
   com::Ptr<ITypeLib> typeLib_;
   com::Ptr<ITypeInfo> typeInfo_;
   bool eventObject_ = false;
+  const IID* extra_ = nullptr;
 };
 
 using Scripted = com::Ptr<ScriptedObject>;
