@@ -187,6 +187,17 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   EXPECT_EQ(off["mode"], 0);
   EXPECT_TRUE(off["clipBar"].is_null());
 
+  const auto clipped = json("--clip-button --click 'ELEMENT-ID[main]/P[0]/'");
+  EXPECT_EQ(clipped["lastPath"], "ELEMENT-ID[main]/P[0]/");
+  ASSERT_EQ(clipped["overlays"].size(), 1u);
+  EXPECT_EQ(clipped["overlays"][0]["clipIndex"], 0);
+  EXPECT_NE(clipped["clip"].get<std::string>().find("<![CDATA[<P>First paragraph.</P>]]>"),
+            std::string::npos);
+  EXPECT_EQ(clipped["clipBar"]["count"], "16");
+  const auto unclipped = json("--clip-button --click '#picture' --click-overlay 1");
+  EXPECT_TRUE(unclipped["overlays"].empty()) << "clicking the overlay's picture unclips";
+  EXPECT_EQ(unclipped["clip"], "<elements/>");
+
   const Outcome person = run("clip " + page + " --clip-button --move-to '#b2'");
   expectAll(person, {"mode: 1\n", "clip bar: 0 characters clipped, 1000 to sharing limit\n",
                      "frame: around TD ELEMENT-ID[b2]/\n", "errors: 0\n"});
