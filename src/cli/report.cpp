@@ -210,6 +210,14 @@ void printForPerson(const ordered_json& s) {
       std::cout << "  " << side << ' ' << placement(frame[side]) << '\n';
   }
   std::cout << "clip: " << (s["clip"].is_null() ? "none" : s["clip"].get<std::string>()) << '\n';
+  std::cout << "last path: "
+            << (s["lastPath"].is_null() ? "none" : s["lastPath"].get<std::string>()) << '\n';
+  std::cout << "overlays: " << s["overlays"].size() << '\n';
+  for (const ordered_json& o : s["overlays"])
+    std::cout << "  clip " << o["clipIndex"] << ": " << o["style"].get<std::string>() << '\n';
+  std::cout << "markers: " << s["markers"].size() << '\n';
+  for (const ordered_json& m : s["markers"])
+    std::cout << "  clip " << m["clipIndex"] << ": " << m["src"].get<std::string>() << '\n';
   std::cout << "errors: " << s["errors"].size() << '\n';
   for (const ordered_json& e : s["errors"])
     std::cout << "  " << e["object"].get<std::string>() << ' ' << e["routine"].get<std::string>()
