@@ -132,7 +132,7 @@ TEST(Capture, ARowOrCellOutsideATableEndsTheCaptureWithALoggedError) {
   const testing_support::ModuleFolder dir;
   const html::Document doc = page("<div id=d></div>");
   std::size_t records = 0;
-  for (const char* tag : {"TR", "TD"}) {
+  for (const char* tag : {"TR", "TD"})
     for (const bool column : {false, true}) {
       html::Element orphan = doc.createElement(tag);
       doc.getElementById("d").appendChild(orphan);
@@ -143,7 +143,6 @@ TEST(Capture, ARowOrCellOutsideATableEndsTheCaptureWithALoggedError) {
       EXPECT_EQ(r.at("object") + " " + r.at("routine") + " " + r.at("number"),
                 "mdlClip ClipHTMLElement() 91");
     }
-  }
 }
 
 TEST(Capture, APageNestedAHundredThousandDeepIsWrittenWhole) {

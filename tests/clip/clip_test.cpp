@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -125,11 +123,8 @@ TEST_F(ClippingTest, TheClipDocumentParsesAndKeepsItsOrder) {
   xml::Document parsed = xml::Document::Create();
   ASSERT_TRUE(parsed.loadXML(g_ClipXML().xml()));
   // libxml2 reads it too, as the service's own parser would.
-  const auto file = std::filesystem::temp_directory_path() /
-                    ("folverra-clip-" + std::to_string(::getpid()) + ".xml");
-  std::ofstream(file) << g_ClipXML().xml();
-  EXPECT_EQ(std::system(("xmllint --noout " + file.string()).c_str()), 0);
-  std::filesystem::remove(file);
+  std::ofstream(dir.path() / "clip.xml") << g_ClipXML().xml();
+  EXPECT_EQ(std::system(("xmllint --noout " + (dir.path() / "clip.xml").string()).c_str()), 0);
   const xml::NodeList list = parsed.documentElement().childNodes();
   ASSERT_EQ(list.length(), 3);
   const char* const bodies[] = {"content", "image", "content"};
