@@ -102,9 +102,8 @@ TEST(Capture, EachCaptureBuildsItsFrameInOrderWithItsBody) {
   const html::Document doc = page(
       "<body text=#010101><p id=a>one <script>x()</script>two</p><div id=d "
       "style='width:200px'>x</div><img id=i src=pic.png alt='A pic' width=30 height=12>");
-  headless::dom::selectElements(*headless::dom::nodeOf(doc)->doc,
-                                headless::dom::nodeOf(doc.getElementById("a")),
-                                headless::dom::nodeOf(doc.getElementById("a")));
+  const auto a = headless::dom::nodeOf(doc.getElementById("a"));
+  headless::dom::selectElements(*headless::dom::nodeOf(doc)->doc, a, a);
   const html::TextRange range = doc.selection().createRange();
   const std::string colours =
       "text-color=\"#010101\" link-color=\"#0000ff\" vlink-color=\"#800080\">";
@@ -133,18 +132,17 @@ TEST(Capture, ARowOrCellOutsideATableEndsTheCaptureWithALoggedError) {
   const testing_support::ModuleFolder dir;
   const html::Document doc = page("<div id=d></div>");
   std::size_t records = 0;
-  for (const char* tag : {"TR", "TD"}) {
+  for (const char* tag : {"TR", "TD"})
     for (const bool column : {false, true}) {
       html::Element orphan = doc.createElement(tag);
       doc.getElementById("d").appendChild(orphan);
       EXPECT_FALSE(ClipHTMLElement(doc, orphan, column)) << tag << column;
-      const auto log = testing_support::readLog(dir.log());
-      ASSERT_EQ(log.records.size(), ++records);
-      EXPECT_EQ(log.records.back().at("routine"), "ClipHTMLElement()");
-      EXPECT_EQ(log.records.back().at("object"), "mdlClip");
-      EXPECT_EQ(log.records.back().at("number"), "91");
+      const auto log = testing_support::readLog(dir.log()).records;
+      ASSERT_EQ(log.size(), ++records);
+      const testing_support::Record& r = log.back();
+      EXPECT_EQ(r.at("object") + " " + r.at("routine") + " " + r.at("number"),
+                "mdlClip ClipHTMLElement() 91");
     }
-  }
 }
 
 TEST(Capture, APageNestedAHundredThousandDeepIsWrittenWhole) {
@@ -159,10 +157,9 @@ TEST(Capture, APageNestedAHundredThousandDeepIsWrittenWhole) {
     chain = outer;
   }
   doc.getElementById("t").appendChild(chain);
-  std::string expected;
-  for (int i = 0; i < kDepth; ++i) expected += "<I>";
-  expected += 'x';
-  for (int i = 0; i < kDepth; ++i) expected += "</I>";
+  std::string open, close;
+  for (int i = 0; i < kDepth; ++i) open += "<I>", close += "</I>";
+  const std::string expected = open + "x" + close;
   const std::string markup = ElementToMarkup(doc.getElementById("t"));
   EXPECT_TRUE(markup == "<DIV id=\"t\">" + expected + "</DIV>") << markup.size() << " characters";
   EXPECT_TRUE(ChildNodesToMarkup(doc.getElementById("t")) == expected);
@@ -171,41 +168,37 @@ TEST(Capture, APageNestedAHundredThousandDeepIsWrittenWhole) {
 TEST(Capture, EachCapturedMarkupMakesTheFrameTextBothPlatformsMake) {
   for (const capturecases::Row& row : capturecases::rows()) {
     EXPECT_EQ(capturecases::frameText(row), row.expected) << row.behaviour;
-    pugi::xml_document parsed;
-    EXPECT_TRUE(parsed.load_string(row.expected, pugi::parse_default)) << row.behaviour;
+    EXPECT_TRUE(pugi::xml_document().load_string(row.expected)) << row.behaviour;
   }
 }
 
-// What the hostile pages could slip through: a script element, a handler, a script address, or
-// an attribute that breaks out of its quotes and so was never one of the page's own.
-struct Slipped {
-  std::set<std::pair<std::string, std::string>> pageAttributes;
+bool scriptAddress(std::string value) {
+  std::erase_if(value, [](char c) { return c == '\t' || c == '\n' || c == '\r'; });
+  const auto start = std::find_if(value.begin(), value.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) > ' '; });
+  const std::string scheme = platform::lowerAscii(std::string(start, value.end()).substr(0, 11));
+  return scheme.starts_with("javascript:") || scheme.starts_with("vbscript:");
+}
+
+// What the page's markup, read back, slipped through: a script element, a handler, a script
+// address, or an attribute that broke out of its quotes and so was never one of the page's own.
+std::vector<std::string> slipped(const html::Document& doc, const std::string& markup) {
+  std::set<std::pair<std::string, std::string>> own;
+  for (const html::Element& e : doc.all())
+    for (const html::Attribute& a : e.attributes())
+      own.insert({platform::lowerAscii(a.nodeName), a.nodeValue});
   std::vector<std::string> found;
-
-  explicit Slipped(const html::Document& doc) {
-    for (const html::Element& e : doc.all())
-      for (const html::Attribute& a : e.attributes())
-        pageAttributes.insert({platform::lowerAscii(a.nodeName), a.nodeValue});
-  }
-
-  static bool scriptAddress(std::string value) {
-    std::erase_if(value, [](char c) { return c == '\t' || c == '\n' || c == '\r'; });
-    const auto start = std::find_if(value.begin(), value.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) > ' '; });
-    const std::string scheme = platform::lowerAscii(std::string(start, value.end()).substr(0, 11));
-    return scheme.starts_with("javascript:") || scheme.starts_with("vbscript:");
-  }
-  void check(const html::Element& e) {
+  for (const html::Element& e : page(markup).all()) {
     if (e.tagName() == "SCRIPT") found.push_back("script");
     for (const html::Attribute& a : e.attributes()) {
       const std::string name = platform::lowerAscii(a.nodeName);
       if (name.starts_with("on")) found.push_back(name);
       if (scriptAddress(a.nodeValue)) found.push_back(name + "=" + a.nodeValue);
-      if (a.specified && !pageAttributes.contains({name, a.nodeValue}))
-        found.push_back("new " + name);
+      if (a.specified && !own.contains({name, a.nodeValue})) found.push_back("new " + name);
     }
   }
-};
+  return found;
+}
 
 TEST(Capture, HostilePagesLeaveNoScriptHandlerScriptAddressOrBrokenQuote) {
   for (const char* name : {"html5lib-tree-inputs.json", "dompurify-payloads.json"}) {
@@ -215,15 +208,12 @@ TEST(Capture, HostilePagesLeaveNoScriptHandlerScriptAddressOrBrokenQuote) {
       SCOPED_TRACE(testing::Message() << name << " #" << i);
       const html::Document doc = page(items[i]);
       if (!doc.body()) continue;
-      Slipped slipped(doc);
       const std::string markup = ElementToMarkup(doc.body());
-      for (const html::Element& e : page(markup).all()) slipped.check(e);
-      EXPECT_EQ(slipped.found, std::vector<std::string>()) << markup;
+      EXPECT_EQ(slipped(doc, markup), std::vector<std::string>()) << markup;
 
       const xml::Document clip = NewClipFrame("IHTMLTxtRange", doc.bgColor());
       AppendClipContent(clip, {}, markup);
-      pugi::xml_document parsed;
-      ASSERT_TRUE(parsed.load_string(clip.xml().c_str())) << markup;
+      ASSERT_TRUE(pugi::xml_document().load_string(clip.xml().c_str())) << markup;
       EXPECT_EQ(contentMarkup(clip), markup);
     }
   }

@@ -21,9 +21,8 @@ struct Row {
 // "word01 word02 ... wordNN", joined by separator.
 inline std::string numberedWords(int count, const std::string& separator) {
   std::string words;
-  for (int i = 1; i <= count; ++i) {
+  for (int i = 1; i <= count; ++i)
     words += (i > 1 ? separator : "") + std::string(i < 10 ? "word0" : "word") + std::to_string(i);
-  }
   return words;
 }
 

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "clip/Keywords.h"
 #include "clip/Source.h"
@@ -32,10 +33,6 @@ std::string frameAfter(const std::string& page, Build&& build,
   clip.appendChild(clip.createElement("frame"));
   build(doc, clip);
   return clip.documentElement().xml();
-}
-
-std::string metaOf(const std::string& keywords) {
-  return "<frame><meta><keywords><auto>" + keywords + "</auto></keywords></meta></frame>";
 }
 
 TEST_F(KeywordTest, KeywordsAreWeightedWordsOfTheTextHeaviestFirst) {
@@ -71,15 +68,13 @@ TEST(ClipSource, TheSourceHoldsTheAddressInPartsAndTheLastBase) {
 }
 
 TEST_F(KeywordTest, MetaKeywordsComeFromThePageTheTextAndTheTextAroundTheElement) {
-  const std::string alpha = "alpha ";  // 6 characters
   std::string longText;
-  for (int i = 0; i < 84; ++i) longText += alpha;  // a space at character 504
+  for (int i = 0; i < 84; ++i) longText += "alpha ";  // a space at character 504
   const std::string xs(241, 'x');
   const std::string cut = longText + xs + " omega";
   ASSERT_EQ(cut.size(), 751u);
-  const std::string twoBytes = "\xC3\xA9";
   std::string wide;  // 99 characters in 148 bytes
-  for (int i = 0; i < 49; ++i) wide += twoBytes + " ";
+  for (int i = 0; i < 49; ++i) wide += "\xC3\xA9 ";
   wide += "z";
   struct Case {
     const char* behaviour;
@@ -112,7 +107,9 @@ TEST_F(KeywordTest, MetaKeywordsComeFromThePageTheTextAndTheTextAroundTheElement
     const std::string frame = frameAfter(c.page, [&](const html::Document& doc, auto& clip) {
       BuildMetaNode(doc, clip, doc.getElementById("e"), c.text);
     });
-    EXPECT_EQ(frame, metaOf(c.expected)) << c.behaviour;
+    EXPECT_EQ(frame,
+              "<frame><meta><keywords><auto>" + c.expected + "</auto></keywords></meta></frame>")
+        << c.behaviour;
   }
   EXPECT_EQ(testing_support::recordCount(dir.log()), 0u);
 }
@@ -123,40 +120,35 @@ TEST_F(KeywordTest, AFailureIsReportedAndLeavesTheClipAsFarAsItGot) {
     BuildSourceNode(clip, html::Document());
   });
   EXPECT_EQ(frame, "<frame/>");
-  const testing_support::Log log = testing_support::readLog(dir.log());
-  ASSERT_EQ(log.records.size(), 2u);
-  EXPECT_EQ(log.records[0].at("routine"), "BuildMetaNode()");
-  EXPECT_EQ(log.records[0].at("object"), "mdlClip");
-  EXPECT_EQ(log.records[0].at("number"), "91");
-  EXPECT_EQ(log.records[1].at("routine"), "BuildSourceNode()");
+  const auto log = testing_support::readLog(dir.log()).records;
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].at("object") + " " + log[0].at("routine") + " " + log[0].at("number"),
+            "mdlClip BuildMetaNode() 91");
+  EXPECT_EQ(log[1].at("routine"), "BuildSourceNode()");
 }
 
-TEST(ClipSource, FrameTagsGoAndTheTextBetweenAndAroundThemStays) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"<iframe src=\"x\">inner</iframe>", "inner"},
-      {"a<IFRAME\nSRC=x/>b<IfRaMe>c</iFrame >d", "abcd"},
-      {"clips about iframes: <b>iframe</b> or <i>an iframe</i> keep their words",
+// Frame tags go and the text between and around them stays; script elements go with their
+// content.
+TEST(ClipSource, TheStripFunctionsTakeOutTheirTagsAndNothingElse) {
+  const std::tuple<std::string (*)(const std::string&), std::string, std::string> cases[] = {
+      {StripIFrames, "<iframe src=\"x\">inner</iframe>", "inner"},
+      {StripIFrames, "a<IFRAME\nSRC=x/>b<IfRaMe>c</iFrame >d", "abcd"},
+      {StripIFrames, "clips about iframes: <b>iframe</b> or <i>an iframe</i> keep their words",
        "clips about iframes: <b>iframe</b> or <i>an iframe</i> keep their words"},
-      {"<iframes> and < iframe> are no frame tags", "<iframes> and < iframe> are no frame tags"},
-      {"kept<iframe src=x", "kept"},
-      {"kept</iframe", "kept"},
-      {"<<iframe>iframe>x</</iframe>iframe>", "x"},
-      {"", ""},
+      {StripIFrames, "<iframes> and < iframe> are no frame tags",
+       "<iframes> and < iframe> are no frame tags"},
+      {StripIFrames, "kept<iframe src=x", "kept"},
+      {StripIFrames, "kept</iframe", "kept"},
+      {StripIFrames, "<<iframe>iframe>x</</iframe>iframe>", "x"},
+      {StripIFrames, "", ""},
+      {StripScriptElements, "a<script>var b = '<b>';</script>b", "ab"},
+      {StripScriptElements, "a<SCRIPT type=x>1</Script >b<script>2</script>c", "abc"},
+      {StripScriptElements, "a<script>never closed", "a"},
+      {StripScriptElements, "a<script>x</script", "a"},
+      {StripScriptElements, "<scr<script></script>ipt>x</script>y", "y"},
+      {StripScriptElements, "no script here", "no script here"},
   };
-  for (const auto& [markup, expected] : cases) EXPECT_EQ(StripIFrames(markup), expected) << markup;
-}
-
-TEST(ClipSource, ScriptElementsGoWithTheirContent) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"a<script>var b = '<b>';</script>b", "ab"},
-      {"a<SCRIPT type=x>1</Script >b<script>2</script>c", "abc"},
-      {"a<script>never closed", "a"},
-      {"a<script>x</script", "a"},
-      {"<scr<script></script>ipt>x</script>y", "y"},
-      {"no script here", "no script here"},
-  };
-  for (const auto& [markup, expected] : cases)
-    EXPECT_EQ(StripScriptElements(markup), expected) << markup;
+  for (const auto& [strip, markup, expected] : cases) EXPECT_EQ(strip(markup), expected) << markup;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "clipping_page.h"
@@ -83,23 +84,17 @@ TEST_F(ClicksTest, ClicksThatDoNotClip) {
 }
 
 TEST_F(ClicksTest, ClickingAnElementClipsMarkUnclipsIt) {
-  struct Case {
-    const char* name;
-    bool picture;  // the picture inside the overlay, or the overlay beside it
-  };
   // Over 408 x 86 the picture has its natural size: a click can hit it.
   byId("box").style().setWidth("400px");
   byId("box").style().setHeight("80px");
-  for (const Case& c : {Case{"the overlay's picture", true}, Case{"the overlay", false}}) {
-    SCOPED_TRACE(c.name);
+  for (const char* target : {"LumoraOverlayChild", "LumoraElementOverlay"}) {
+    SCOPED_TRACE(std::string("a click on ") + target);
     ASSERT_TRUE(clipObject(byId("box")));
-    const html::Element overlay = g_ElementOverlays()[1];
-    const html::Rect r = overlay.getBoundingClientRect();
-    const Spot at =
-        c.picture ? middleOf(byId("LumoraOverlayChild")) : Spot{r.right - 3, r.bottom - 3};
+    const html::Rect r = g_ElementOverlays()[1].getBoundingClientRect();
+    const Spot at = target == std::string("LumoraOverlayChild") ? middleOf(byId(target))
+                                                                : Spot{r.right - 3, r.bottom - 3};
     headless::pointer::move(doc, at.x, at.y);
-    ASSERT_EQ(doc.elementFromPoint(at.x, at.y).id(),
-              c.picture ? "LumoraOverlayChild" : "LumoraElementOverlay");
+    ASSERT_EQ(doc.elementFromPoint(at.x, at.y).id(), target);
     EXPECT_FALSE(click());
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(overlaysShown(), 0u);
@@ -125,65 +120,47 @@ TEST_F(ClicksTest, AClickOnASelectionMarkerUnclipsTheSelectionEvenWithoutItsFram
   }
 }
 
-TEST_F(ClicksTest, RightClicksOpenAndCloseTheMenuButNeverTheBrowsers) {
-  hover(byId("text"));
-  EXPECT_FALSE(click(headless::pointer::kRight));
-  ASSERT_TRUE(menuShown());
-  EXPECT_TRUE(g_bContextMenuVisible());
-  EXPECT_TRUE(ui::Instance<frmContextMenu>::get().Proxy() == proxy);
-  EXPECT_FALSE(click(headless::pointer::kRight));
-  EXPECT_FALSE(menuShown());
-  EXPECT_FALSE(g_bContextMenuVisible());
-
+// The menu is 102 x 169 and opens at the cursor unless the desktop's edge would cut it; the next
+// right click closes it. Neither is ever the browser's own right click, unless out of clipping
+// mode.
+TEST_F(ClicksTest, RightClicksOpenTheMenuLeftOfOrAboveTheCursorNearTheDesktopsEdgeAndCloseIt) {
+  const std::array<long, 4> desktop = testing_support::placeOf(ui::GetDesktopWindow());
+  const long right = desktop[0] + desktop[2], bottom = desktop[1] + desktop[3];
+  struct Case {
+    Spot cursor;
+    Spot menu;  // its top-left corner
+  };
+  const Case cases[] = {{{100, 100}, {100, 100}},
+                        {{right - 102, 100}, {right - 102, 100}},
+                        {{right - 101, 100}, {right - 203, 100}},
+                        {{100, bottom - 169}, {100, bottom - 169}},
+                        {{100, bottom - 168}, {100, bottom - 337}},
+                        {{right - 50, bottom - 50}, {right - 152, bottom - 219}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.cursor.x) + "," + std::to_string(c.cursor.y));
+    hover(byId("text"));
+    ui::SetCursorPos(static_cast<int>(c.cursor.x), static_cast<int>(c.cursor.y));
+    EXPECT_FALSE(click(headless::pointer::kRight));
+    ASSERT_TRUE(menuShown());
+    EXPECT_TRUE(g_bContextMenuVisible());
+    EXPECT_TRUE(ui::Instance<frmContextMenu>::get().Proxy() == proxy);
+    const HWND menu = ui::Instance<frmContextMenu>::get().hWnd();
+    EXPECT_EQ(testing_support::placeOf(menu), (std::array<long, 4>{c.menu.x, c.menu.y, 102, 169}));
+    EXPECT_TRUE(ui::GetWindowLongPtr(menu, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE(click(headless::pointer::kRight));
+    EXPECT_FALSE(menuShown());
+    EXPECT_FALSE(g_bContextMenuVisible());
+  }
   ui::Instance<frmToolband>::get().bLumoraMode = 0;
   EXPECT_TRUE(click(headless::pointer::kRight)) << "out of clipping mode the browser's own";
   EXPECT_FALSE(menuShown());
 }
 
-// The menu is 102 x 169 and opens at the cursor unless the desktop's edge would cut it.
-TEST_F(ClicksTest, NearTheDesktopsEdgeTheMenuOpensLeftOfOrAboveTheCursor) {
-  RECT desktop{};
-  ui::GetWindowRect(ui::GetDesktopWindow(), &desktop);
-  struct Case {
-    Spot cursor;
-    Spot menu;  // its top-left corner
-  };
-  const long right = desktop.right;
-  const long bottom = desktop.bottom;
-  const Case cases[] = {
-      {{100, 100}, {100, 100}},
-      {{right - 102, 100}, {right - 102, 100}},
-      {{right - 101, 100}, {right - 203, 100}},
-      {{100, bottom - 169}, {100, bottom - 169}},
-      {{100, bottom - 168}, {100, bottom - 337}},
-      {{right - 50, bottom - 50}, {right - 152, bottom - 219}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.cursor.x) + "," + std::to_string(c.cursor.y));
-    hover(byId("text"));
-    ui::SetCursorPos(static_cast<int>(c.cursor.x), static_cast<int>(c.cursor.y));
-    click(headless::pointer::kRight);
-    ASSERT_TRUE(menuShown());
-    RECT r{};
-    ui::GetWindowRect(ui::Instance<frmContextMenu>::get().hWnd(), &r);
-    EXPECT_EQ(r.left, c.menu.x);
-    EXPECT_EQ(r.top, c.menu.y);
-    EXPECT_EQ(r.right - r.left, 102);
-    EXPECT_EQ(r.bottom - r.top, 169);
-    EXPECT_TRUE(ui::GetWindowLongPtr(ui::Instance<frmContextMenu>::get().hWnd(), GWL_EXSTYLE) &
-                WS_EX_TOPMOST);
-    proxy->HideContextMenu();
-  }
-}
-
 // The button (34 x 23) goes above the selection's first line when there is room above it
 // (y > 43), else left of it when there is room (x > 34), else onto it; pane coordinates.
 TEST_F(ClicksTest, ASelectionBringsTheButtonAboveItOrLeftOfIt) {
-  RECT pane{}, page{};
-  ui::GetWindowRect(window->paneWindow(), &pane);
-  ui::GetWindowRect(window->pageWindow(), &page);
-  const long dx = page.left - pane.left;
-  const long dy = page.top - pane.top;
+  [[maybe_unused]] const auto [dx, dy, width, height] =
+      testing_support::placeOf(window->pageWindow(), window->paneWindow());
   struct Case {
     const char* id;
     long x, y;          // where the line starts in the pane; #box is moved there
@@ -205,12 +182,8 @@ TEST_F(ClicksTest, ASelectionBringsTheButtonAboveItOrLeftOfIt) {
     EXPECT_TRUE(ui::Instance<frmClipSelection>::get().document().is(doc));
     EXPECT_EQ(ui::GetParent(hwnd), window->paneWindow());
     const html::Rect line = doc.selection().createRange().getClientRects().front();
-    RECT at{};
-    ui::GetWindowRect(hwnd, &at);
-    EXPECT_EQ(at.left - pane.left, dx + line.left + c.moveX);
-    EXPECT_EQ(at.top - pane.top, dy + line.top + c.moveY);
-    EXPECT_EQ(at.right - at.left, 34);
-    EXPECT_EQ(at.bottom - at.top, 23);
+    EXPECT_EQ(testing_support::placeOf(hwnd, window->paneWindow()),
+              (std::array<long, 4>{dx + line.left + c.moveX, dy + line.top + c.moveY, 34, 23}));
     headless::pointer::press(doc);
     headless::pointer::release(doc);
     EXPECT_FALSE(ui::IsWindowVisible(hwnd)) << "the selection has gone";

@@ -89,8 +89,7 @@ struct ClippingPage : PageFixture {
   html::Element byId(const std::string& id) const { return doc.getElementById(id); }
   // A point in the page's client coordinates.
   struct Spot {
-    long x = 0;
-    long y = 0;
+    long x = 0, y = 0;
   };
   // The middle of an element.
   Spot middleOf(const html::Element& element) const {
@@ -115,10 +114,9 @@ struct ClippingPage : PageFixture {
     for (long i = 0; i < list.length(); ++i) out.push_back(list.item(i));
     return out;
   }
-  std::size_t overlaysShown() const { return doc.getElementsByName("LumoraElementOverlay").size(); }
-  std::size_t markersShown() const {
-    return doc.getElementsByName("Folverra_SelectionBounds").size();
-  }
+  std::size_t shown(const char* name) const { return doc.getElementsByName(name).size(); }
+  std::size_t overlaysShown() const { return shown("LumoraElementOverlay"); }
+  std::size_t markersShown() const { return shown("Folverra_SelectionBounds"); }
   // Clips what the caller picked, as the page's clicks and buttons do.
   xml::Document clipObject(PageObject picked, std::string path = {}, VARIANT_BOOL column = 0) {
     html::Document page = doc;
@@ -126,9 +124,8 @@ struct ClippingPage : PageFixture {
   }
   // A text selection over the element's text.
   html::TextRange rangeOver(const html::Element& element) const {
-    headless::pointer::move(doc, -1, -1);
+    hover(element);
     const Spot at = middleOf(element);
-    headless::pointer::move(doc, at.x, at.y);
     headless::pointer::press(doc);
     headless::pointer::move(doc, at.x + 1, at.y);
     headless::pointer::release(doc);
