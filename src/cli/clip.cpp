@@ -10,12 +10,15 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: folverra clip PAGE [GESTURE...] [--json]\n"
+    "usage: folverra clip PAGE [GESTURE...] [--json] [--service URL]\n"
     "\n"
     "Loads PAGE (a path, a file: URL, or an http: URL on loopback) in a headless browser window\n"
     "with the toolbar band sited, on a stand-in of the Folverra service started in this process,\n"
     "then makes each gesture in order, as a user's mouse makes it: through the toolbar's window\n"
     "messages and the page's mouse events.\n"
+    "\n"
+    "--service URL points the toolbar at a service already running there (for instance\n"
+    "folverra serve) instead of the stand-in started in this process.\n"
     "\n"
     "Gestures:\n"
     "  --clip-button     click the toolbar's clip button (the picture shown: it starts clipping,\n"
@@ -56,6 +59,7 @@ struct Options {
   std::string page;
   std::vector<Gesture> gestures;
   bool json = false;
+  std::string service;
 };
 
 Options parse(const std::vector<std::string>& args) {
@@ -64,6 +68,9 @@ Options parse(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "--json") {
       o.json = true;
+    } else if (a == "--service") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError{a + " takes a value"};
+      o.service = args[++i];
     } else if (const auto kind = gestureNamed(a)) {
       std::string value;
       if (takesValue(*kind)) {
@@ -83,7 +90,7 @@ Options parse(const std::vector<std::string>& args) {
 
 int run(const Options& o) {
   const std::size_t earlierErrors = loggedErrorCount();
-  return withPage(o.page, [&](headless::BrowserWindow& window) {
+  return withPage(o.page, o.service, [&](headless::BrowserWindow& window) {
     Session session(window);
     try {
       for (const Gesture& g : o.gestures) session.perform(g);

@@ -55,6 +55,23 @@ std::string addressOf(const std::string& page) {
   return "file://" + std::filesystem::absolute(page).lexically_normal().string();
 }
 
+int withPage(const std::string& page, const std::string& service,
+             const std::function<int(headless::BrowserWindow&)>& body) {
+  if (service.empty()) return withPage(page, body);
+  const std::string prefix = "http://";
+  std::string host = service.rfind(prefix, 0) == 0 ? service.substr(prefix.size()) : service;
+  host = host.substr(0, host.find('/'));
+  if (host.empty()) {
+    std::cerr << "folverra: --service takes an http: address, not '" << service << "'\n";
+    return 2;
+  }
+  const ServiceHosts product = Service();
+  ReplaceServiceHosts(ServiceHostsAt(host));
+  const int status = run(page.empty() ? "http://" + host + "/" : page, body);
+  ReplaceServiceHosts(product);
+  return status;
+}
+
 int withPage(const std::string& page, const std::function<int(headless::BrowserWindow&)>& body) {
   const auto store =
       std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));

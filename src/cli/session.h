@@ -16,5 +16,9 @@ std::string addressOf(const std::string& page);
 // new window and loads page (the stand-in's home page when empty), then runs body on the window.
 // Returns body's status, 2 when the page cannot be opened, 1 when the band cannot be sited.
 int withPage(const std::string& page, const std::function<int(headless::BrowserWindow&)>& body);
+// The same on a service already running at service ("http://HOST:PORT"); the embedded stand-in
+// when service is empty.
+int withPage(const std::string& page, const std::string& service,
+             const std::function<int(headless::BrowserWindow&)>& body);
 
 }  // namespace cli

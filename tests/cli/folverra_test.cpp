@@ -210,6 +210,21 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   EXPECT_NE(markup.find("<BODY><DIV id=dvLumBorderBottom style="), std::string::npos) << markup;
 }
 
+TEST(FolverraCommand, ClipTalksToTheServiceItIsPointedAt) {
+  testing_support::ModuleFolder dir;
+  Serving s = startServe(dir.path() / "store");
+  ASSERT_GT(s.pid, 0);
+  const int port = portIn(line(s.out));
+  const std::string host = "127.0.0.1:" + std::to_string(port);
+  const Outcome r = run("clip " + pageUrl("clipping.html").substr(7) + " --service http://" + host +
+                        " --clip-button --click '#a1' --json");
+  ::kill(s.pid, SIGTERM);
+  ::waitpid(s.pid, nullptr, 0);
+  std::fclose(s.out);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("src=http://" + host + "/images/clipped.gif"), std::string::npos) << r.out;
+}
+
 TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {
   for (int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);
