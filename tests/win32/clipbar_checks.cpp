@@ -195,6 +195,11 @@ void checkDialogs(Stage& stage) {
     expectNumbers(place(ui::Instance<frmDoneClipping>::get().hWnd(), bar().hWnd()),
                   {95 + 230, 32, 359, 239}, "the done-clipping dialog's place on the bar and size");
     expect(g_bDoneClippingOpen() == VARIANT_TRUE, "the dialog is open but the flag is not set");
+    // The module's own pictures give the design's rows.
+    const frmDoneClipping& d = ui::Instance<frmDoneClipping>::get();
+    expectNumbers({d.imgSave.Top, d.imgEmail.Top, d.imgBlog.Top, d.imgPrint.Top,
+                   d.imgDivider[3].Top, d.lblCancel.Top},
+                  {15, 65, 115, 165, 205, 212}, "the rows, the last divider and cancel");
     ui::Instance<frmDoneClipping>::Unload();
   });
   expect(g_bDoneClippingOpen() == VARIANT_FALSE, "the flag stays set after the dialog");
