@@ -214,6 +214,7 @@ ICONS = {
 # Capitals 3 wide and 5 high, for the words drawn on the clip bar's and dialogs' pictures.
 FONT = {
     "A": ["###", "#.#", "###", "#.#", "#.#"],
+    "B": ["##.", "#.#", "##.", "#.#", "##."],
     "C": ["###", "#..", "#..", "#..", "###"],
     "D": ["##.", "#.#", "#.#", "#.#", "##."],
     "E": ["###", "#..", "##.", "#..", "###"],
@@ -411,6 +412,12 @@ def main():
           lettering(["PLEASE CLIP", "SOMETHING", "", "POINT AT THE PAGE.", "CLICK WHAT TO KEEP.",
                      "THEN PRESS", "DONE CLIPPING.", "", "CLICK HERE FOR HELP"],
                     3, (52, 104, 0), lambda x, y: (255, 255, 255), 296, 287))
+    # The done-clipping dialog's buttons sit on its dark green; the dividers are a lighter rule.
+    for name, word in (("save", "SAVE"), ("email", "EMAIL"), ("blog", "BLOG"), ("print", "PRINT")):
+        write("done_" + name, 113, 32,
+              lettering([word], 3, white, button_face(113, 32, (255, 170, 40), (220, 120, 0)),
+                        113, 32))
+    write("done_divider", 343, 2, lambda x, y: (120, 170, 60) if y == 0 else (40, 90, 0))
 
 
 if __name__ == "__main__":

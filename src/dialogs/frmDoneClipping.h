@@ -3,6 +3,7 @@
 // option prompt in place of the button. One per browser thread.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "band/Reporter.h"
@@ -10,6 +11,23 @@
 #include "runtime/form.h"
 
 class frmDoneClipping : public ui::Form {
+ public:
+  frmDoneClipping();
+
+  std::array<ui::Image, 4> imgDivider{
+      {ui::Image(*this), ui::Image(*this), ui::Image(*this), ui::Image(*this)}};
+  std::array<ui::Line, 4> lnBorder{
+      {ui::Line(*this), ui::Line(*this), ui::Line(*this), ui::Line(*this)}};
+  ui::Image imgSave{*this};
+  ui::Label lblSave{*this};
+  ui::Image imgEmail{*this};
+  ui::Label lblEmail{*this};
+  ui::Image imgBlog{*this};
+  ui::Label lblBlog{*this};
+  ui::Image imgPrint{*this};
+  ui::Label lblPrint{*this};
+  ui::Label lblCancel{*this};
+
  protected:
   std::string formName() const override { return "frmDoneClipping"; }
   DWORD formStyle() const override { return ui::kBorderNone; }
@@ -17,5 +35,7 @@ class frmDoneClipping : public ui::Form {
   void Form_Unload(int& cancel) override;
 
  private:
+  void LayOut();
+
   const Reporter reporter_{kProjectName, "frmDoneClipping"};
 };

@@ -742,6 +742,10 @@ HCURSOR GetCursor() {
 
 }  // namespace ui
 
+std::string headless::WindowTitle(HWND hwnd) {
+  return ui::withWindow<std::string>(hwnd, {}, [](ui::Window& w) { return w.title; });
+}
+
 std::vector<ui::PaintItem> headless::PaintedItems(HWND hwnd) {
   return ui::withWindow<std::vector<ui::PaintItem>>(hwnd, {},
                                                     [](ui::Window& w) { return w.painted; });

@@ -7,6 +7,7 @@
 #include "runtime/error.h"
 #include "platform/system.h"
 #include "runtime/form.h"
+#include "runtime/guard.h"
 
 namespace ui {
 namespace {
@@ -78,16 +79,67 @@ void Label::setAutoSize(bool autoSize) {
   fit();
 }
 
+void Label::setWordWrap(bool wordWrap) {
+  wordWrap_ = wordWrap;
+  fit();
+}
+
+// A word wider than the label stands on a line of its own.
+std::vector<std::string> Label::lines() const {
+  if (!wordWrap_) return {caption_};
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t at = 0;
+  while (at <= caption_.size()) {
+    std::size_t end = caption_.find(' ', at);
+    if (end == std::string::npos) end = caption_.size();
+    const std::string word = caption_.substr(at, end - at);
+    const std::string longer = line.empty() ? word : line + ' ' + word;
+    if (!line.empty() && MeasureText(font_, longer).cx > Width) {
+      lines.push_back(line);
+      line = word;
+    } else {
+      line = longer;
+    }
+    at = end + 1;
+  }
+  lines.push_back(line);
+  return lines;
+}
+
 void Label::fit() {
   if (!autoSize_) return;
   const SIZE size = MeasureText(font_, caption_);
-  Width = size.cx;
-  Height = size.cy;
+  if (!wordWrap_) Width = size.cx;
+  Height = size.cy * static_cast<long>(lines().size());
 }
 
+// A wrapped caption is one text item per line, the background under all of them.
 void Label::appendPaint(std::vector<PaintItem>& items) const {
-  items.push_back(
-      {formRect(), TextItem{caption_, font_, ForeColor, BackStyle == vbOpaque, BackColor}});
+  const RECT r = formRect();
+  if (!wordWrap_) {
+    items.push_back({r, TextItem{caption_, font_, ForeColor, BackStyle == vbOpaque, BackColor}});
+    return;
+  }
+  if (BackStyle == vbOpaque) items.push_back({r, TextItem{"", font_, ForeColor, true, BackColor}});
+  LONG top = r.top;
+  for (const std::string& line : lines()) {
+    const LONG bottom = std::min<LONG>(r.bottom, top + MeasureText(font_, line).cy);
+    if (bottom <= top) break;
+    items.push_back({RECT{r.left, top, r.right, bottom}, TextItem{line, font_, ForeColor}});
+    top = bottom;
+  }
+}
+
+// An empty text filled with the line's colour.
+void Line::appendPaint(std::vector<PaintItem>& items) const {
+  if (X1 != X2 && Y1 != Y2) return;
+  const RECT form = formRect();
+  const auto x = [&](long v) { return static_cast<LONG>(form.left - Left + v); };
+  const auto y = [&](long v) { return static_cast<LONG>(form.top - Top + v); };
+  const RECT r{x(std::min(X1, X2)), y(std::min(Y1, Y2)), x(std::max(X1, X2) + 1),
+               y(std::max(Y1, Y2) + 1)};
+  items.push_back({r, TextItem{"", FontSpec{}, BorderColor, true, BorderColor}});
 }
 
 // The face is a text item with no text, filled.
@@ -98,6 +150,27 @@ void CommandButton::appendPaint(std::vector<PaintItem>& items) const {
   const LONG left = face.left + (face.right - face.left - text.cx) / 2;
   const LONG top = face.top + (face.bottom - face.top - text.cy) / 2;
   items.push_back({RECT{left, top, left + text.cx, top + text.cy}, TextItem{Caption, Font}});
+}
+
+// A window the user closed already is gone: nothing to report.
+BrowserControl::~BrowserControl() {
+  if (!window_) return;
+  platform::guarded(
+      "BrowserControl", [](std::string_view, const platform::Error&) {}, [&] { window_.Quit(); });
+}
+
+void BrowserControl::Navigate2(const std::string& url) {
+  if (!window_) {
+    window_ = browser::NewWindow();
+    for (auto bar : {&browser::WebBrowser::setAddressBar, &browser::WebBrowser::setMenuBar,
+                     &browser::WebBrowser::setStatusBar, &browser::WebBrowser::setToolBar})
+      (window_.*bar)(false);
+    window_.setWidth(Width);
+    window_.setHeight(Height);
+  }
+  address_ = url;
+  window_.Navigate2(url);
+  window_.setVisible(true);
 }
 
 Timer::Timer(Form& form) : form_(form), id_(nextTimerId()) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/browser.h"
 #include "platform/controls.h"
 
 namespace ui {
@@ -88,6 +89,12 @@ class Label : public Control {
   // changes; turning it off leaves the size as it is.
   bool autoSize() const { return autoSize_; }
   void setAutoSize(bool autoSize);
+  // With WordWrap the caption breaks at spaces into lines no wider than Width; AutoSize then
+  // keeps the width and takes the lines' height.
+  bool wordWrap() const { return wordWrap_; }
+  void setWordWrap(bool wordWrap);
+  // The caption as it is drawn, one entry per line.
+  std::vector<std::string> lines() const;
   void appendPaint(std::vector<PaintItem>& items) const override;
 
  private:
@@ -95,6 +102,20 @@ class Label : public Control {
   std::string caption_;
   FontSpec font_;
   bool autoSize_ = false;
+  bool wordWrap_ = false;
+};
+
+// A line of the form's design, from (X1, Y1) to (X2, Y2) in pixels, one pixel wide, both ends
+// drawn. Only level and upright lines are drawn; the forms here draw frames.
+class Line : public Control {
+ public:
+  explicit Line(Form& form) : Control(form) {}
+  long X1 = 0;
+  long Y1 = 0;
+  long X2 = 0;
+  long Y2 = 0;
+  COLORREF BorderColor = RGB(0, 0, 0);
+  void appendPaint(std::vector<PaintItem>& items) const override;
 };
 
 // A push button, windowless as the other controls: its caption centred on a plain face. A click
@@ -113,6 +134,25 @@ class PictureBox : public Control {
   explicit PictureBox(Form& form) : Control(form) {}
   long ScaleWidth() const { return Width; }
   long ScaleHeight() const { return Height; }
+};
+
+// A web page at the control's size. The page opens in a browser window of its own, made on the
+// first navigation, shown without bars and closed with the control; it is not drawn inside the
+// form.
+class BrowserControl : public Control {
+ public:
+  explicit BrowserControl(Form& form) : Control(form) {}
+  ~BrowserControl() override;
+  // Raises what the browser raises.
+  void Navigate2(const std::string& url);
+  // The address last navigated to; empty before the first navigation.
+  const std::string& address() const { return address_; }
+  // The browser window, or nothing before the first navigation.
+  const browser::WebBrowser& window() const { return window_; }
+
+ private:
+  browser::WebBrowser window_;
+  std::string address_;
 };
 
 class Timer {

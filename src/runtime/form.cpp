@@ -253,6 +253,9 @@ void Form::retire(std::unique_ptr<Form> form) {
 void Form::paint() {
   std::vector<PaintItem> items;
   std::vector<ToolTipItem> tips;
+  if (BackColor)
+    items.push_back({RECT{0, 0, static_cast<LONG>(ScaleWidth()), static_cast<LONG>(ScaleHeight())},
+                     TextItem{"", FontSpec{}, *BackColor, true, *BackColor}});
   for (const Control* control : controls_) {
     if (!control->shown()) continue;
     control->appendPaint(items);

@@ -62,6 +62,9 @@ class Form {
 
   // Where a modal Show places the form.
   int StartUpPosition = vbStartUpManual;
+  // When set, the client area is filled with it under the controls; else the window's own
+  // background shows.
+  std::optional<COLORREF> BackColor;
 
   // Runs Form_Unload and destroys the window; false when the handler cancelled.
   bool UnloadWindow();

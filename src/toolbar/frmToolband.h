@@ -51,6 +51,8 @@ class frmToolband : public ui::Form {
   void LayoutToolbar();
   void imgArrow_MouseUp(int button, int shift, long x, long y);
   void BringBrowserToTop();
+  void TagIt(VARIANT_BOOL bPrintClicked, VARIANT_BOOL bBlogClicked, VARIANT_BOOL bEmailClicked);
+  void PostClip();
 
  protected:
   std::string formName() const override { return "frmToolband"; }

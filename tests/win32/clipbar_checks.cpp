@@ -2,6 +2,7 @@
 // pane and page windows, read back through user32 for a few widths and counts, and the two
 // dialogs Done Clipping opens. No HTML engine runs here: the page's document and body are
 // scripted objects answering the client area the bar reads.
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmDoneClipping.h"
+#include "dialogs/frmOverLimit.h"
+#include "dialogs/frmOverLimitBlog.h"
 #include "dialogs/frmPleaseClipSomething.h"
 #include "page/SharedReferences.h"
 #include "scripted.h"
@@ -84,6 +87,8 @@ struct Stage {
   ~Stage() {
     ui::Instance<frmDoneClipping>::Unload();
     ui::Instance<frmPleaseClipSomething>::Unload();
+    ui::Instance<frmOverLimit>::Unload();
+    ui::Instance<frmOverLimitBlog>::Unload();
     ui::Instance<frmClipBar>::Unload();
     SetToolbandSite({});
     g_hWndBrowserPane() = nullptr;
@@ -103,16 +108,25 @@ struct Stage {
         .appendChild(g_ClipXML().createCDATASection(std::string(characters, 'x')));
     g_ClipXML().documentElement().appendChild(frame);
   }
-  // Clicks Done Clipping; check runs inside the modal loop of the form the click opens.
-  void doneClipping(const std::string& what, const std::function<void()>& check) {
+  // Runs check inside the modal loop that open starts.
+  void inModal(const std::string& what, const std::function<void()>& open,
+               const std::function<void()>& check) {
     bool seen = false;
     const auto work = new std::function<void()>([&] { seen = true, check(); });
     PostMessageW(probe, WM_APP, 0, reinterpret_cast<LPARAM>(work));
+    open();
+    expect(seen, what);
+  }
+  // Clicks Done Clipping; check runs inside the modal loop of the form the click opens.
+  void doneClipping(const std::string& what, const std::function<void()>& check) {
+    inModal(
+        "Done Clipping " + what, [] { clickDoneClipping(); }, check);
+  }
+  static void clickDoneClipping() {
     const RECT r = ui::Instance<frmClipBar>::get().imgDoneClipping.formRect();
     const HWND bar = ui::Instance<frmClipBar>::get().hWnd();
     SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
     SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
-    expect(seen, "Done Clipping " + what);
   }
 };
 
@@ -181,9 +195,49 @@ void checkDialogs(Stage& stage) {
     expectNumbers(place(ui::Instance<frmDoneClipping>::get().hWnd(), bar().hWnd()),
                   {95 + 230, 32, 359, 239}, "the done-clipping dialog's place on the bar and size");
     expect(g_bDoneClippingOpen() == VARIANT_TRUE, "the dialog is open but the flag is not set");
+    // The module's own pictures give the design's rows.
+    const frmDoneClipping& d = ui::Instance<frmDoneClipping>::get();
+    expectNumbers({d.imgSave.Top, d.imgEmail.Top, d.imgBlog.Top, d.imgPrint.Top,
+                   d.imgDivider[3].Top, d.lblCancel.Top},
+                  {15, 65, 115, 165, 205, 212}, "the rows, the last divider and cancel");
     ui::Instance<frmDoneClipping>::Unload();
   });
   expect(g_bDoneClippingOpen() == VARIANT_FALSE, "the flag stays set after the dialog");
+}
+
+std::string titleOf(HWND hwnd) {
+  wchar_t title[64]{};
+  GetWindowTextW(hwnd, title, 64);
+  return std::string(title, title + wcslen(title));
+}
+
+// Shown modally by the bar, centred on it, with the title and size of its design; Edit Clip
+// closes it.
+template <class F>
+void checkOverLimit(Stage& stage, const std::string& title, long height) {
+  F& dialog = ui::Instance<F>::get();
+  stage.inModal(
+      title + " ran no modal loop", [&] { dialog.Show(ui::vbModal, &bar()); },
+      [&] {
+        const std::vector<long> r = place(dialog.hWnd());
+        const std::vector<long> owner = place(bar().hWnd());
+        expectNumbers({r[2], r[3], (2 * r[0] + r[2]) / 2, (2 * r[1] + r[3]) / 2},
+                      {322, height, (2 * owner[0] + owner[2]) / 2, (2 * owner[1] + owner[3]) / 2},
+                      title + ": the size and centre (the bar's centre)");
+        expect(titleOf(dialog.hWnd()) == title, "the title reads " + titleOf(dialog.hWnd()));
+        const RECT edit = dialog.cmdCancel.formRect();
+        SendMessageW(dialog.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(edit.left + 2, edit.top + 2));
+        SendMessageW(dialog.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(edit.left + 2, edit.top + 2));
+      });
+  expect(!ui::Instance<F>::exists(), title + ": Edit Clip left the dialog loaded");
+}
+
+void checkOverLimitDialogs(Stage& stage) {
+  stage.body->answer("clientWidth", win32::Value(1000L));
+  bar().ShowClipBar();
+  checkOverLimit<frmOverLimit>(stage, "Folverra sharing limit", 404);
+  checkOverLimit<frmOverLimitBlog>(stage, "Over Clip-to-Blog Limit", 364);
 }
 
 // The clip button switches clipping on and off through the real windows: the bar comes and goes
@@ -217,6 +271,7 @@ void runClipBarChecks() {
   Stage stage;
   attempt("layout", [&] { checkLayout(stage); });
   attempt("dialogs", [&] { checkDialogs(stage); });
+  attempt("over-limit dialogs", [&] { checkOverLimitDialogs(stage); });
   attempt("mode switch", [&] { checkModeSwitch(stage); });
 }
 
