@@ -95,3 +95,7 @@ class frmToolband : public ui::Form {
 // The supported-video list of this thread: children of its root carry a domain attribute.
 // Nothing until the service's answer has arrived; empty when that was no XML.
 xml::Document& g_oSupportedVideo();
+
+// The over-limit dialogs, modal over the done-clipping dialog: the blog variant or the plain
+// one.
+void ShowOverLimit(bool blog);
