@@ -163,4 +163,21 @@ TEST_F(ExchangeTest, AFailedSaveOpensNothingLogsItsStatusAndKeepsTheClipUnsent) 
   }
 }
 
+TEST_F(ExchangeTest, ASaveReplacedByANewerOneIsStillCheckedButOnlyTheNewestOpensAPage) {
+  const std::size_t before = browser::ShellWindows().size();
+  choose(5, F, F, T);
+  choose(5, T, F, F);
+  browser::WebBrowser opened = awaitNewWindow(before);
+  ASSERT_TRUE(opened);
+  ASSERT_TRUE(waitFor([&] { return filesIn(service->store()).size() == 2; }));
+  testing_support::pumpFor(std::chrono::milliseconds(500));
+  EXPECT_EQ(browser::ShellWindows().size(), before + 1);
+  EXPECT_TRUE(waitFor([&] {
+    return opened.LocationURL().starts_with(service->url() + "/print_clips_direct.aspx");
+  })) << opened.LocationURL();
+  EXPECT_EQ(flags(), "000");
+  EXPECT_TRUE(filesIn(unsent()).empty());
+  opened.Quit();
+}
+
 }  // namespace

@@ -138,7 +138,9 @@ struct Server::Impl {
   void save(const httplib::Request& req, httplib::Response& res) {
     switch (saveAnswer.load()) {
       case SaveAnswer::ServerError:
-        return answerPage(res, 500, "Server error", "<p>The clip could not be saved.</p>");
+        // An XML answer with text at its root, so only its status tells it is no identifier.
+        res.status = 500;
+        return res.set_content("<error>The clip could not be saved.</error>", kXml);
       case SaveAnswer::NoRoot:
         return res.set_content("", kXml);
       case SaveAnswer::Stored:
