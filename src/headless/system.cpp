@@ -121,6 +121,10 @@ bool RemoveFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }
 
+bool CreateFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
 bool FlushFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

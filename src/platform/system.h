@@ -49,6 +49,8 @@ std::uint64_t FileSize(const std::string& path);
 // Renames from over to, replacing it atomically where the platform allows.
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
+// MkDir of one folder; true when it exists afterwards.
+bool CreateFolder(const std::string& path);
 // Makes sure written data of path has reached the disk.
 bool FlushFile(const std::string& path);
 

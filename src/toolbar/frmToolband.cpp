@@ -1,5 +1,7 @@
 #include "toolbar/frmToolband.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "band/Configuration.h"
@@ -10,7 +12,10 @@
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmClipSelection.h"
 #include "dialogs/frmContextMenu.h"
+#include "dialogs/frmDoneClipping.h"
 #include "dialogs/frmMouseOver.h"
+#include "dialogs/frmOverLimit.h"
+#include "dialogs/frmOverLimitBlog.h"
 #include "page/SharedReferences.h"
 #include "page/WindowProxy.h"
 #include "page/mdlWindowProxy.h"
@@ -45,6 +50,24 @@ std::vector<ServicePage> servicePages() {
   };
 }
 
+// The page a save's answer opens, by the pending action in this order; the identifier follows.
+constexpr const char* kEditPage = "/edit_clip.aspx?clipping=true&clip_guid=";
+constexpr std::pair<VARIANT_BOOL frmToolband::*, const char*> kActionPages[] = {
+    {&frmToolband::bPrint, "/print_clips_direct.aspx?&c="},
+    {&frmToolband::bBlog, "/blog_this.aspx?direct=true&c="},
+    {&frmToolband::bEmail, "/email_folverra.aspx?direct=true&folverra="},
+};
+
+// The done-clipping dialog has been unloaded by now, and loading it again only to own this one
+// would set its open flag again and freeze the page's highlighting: the clip bar owns it.
+void ShowOverLimit(bool blog) {
+  ui::Form* owner = ui::Instance<frmClipBar>::exists() ? &ui::Instance<frmClipBar>::get() : nullptr;
+  if (blog)
+    ui::Instance<frmOverLimitBlog>::get().Show(ui::vbModal, owner);
+  else
+    ui::Instance<frmOverLimit>::get().Show(ui::vbModal, owner);
+}
+
 constexpr const char* kMenuIcons[] = {"menu_library", "menu_popular",  "menu_clippers",
                                       "menu_home",    "menu_facebook", "menu_help"};
 
@@ -76,8 +99,13 @@ frmToolband::frmToolband() {
 }
 
 // A request still under way must not call back into a form that has gone.
+// A save still under way will never be answered here, so its clip is kept as unsent.
 frmToolband::~frmToolband() {
   if (evtSettings) evtSettings->OnEvent = nullptr;
+  for (PendingSave& save : pendingSaves_) {
+    save.proxy->OnEvent = nullptr;
+    KeepUnsent(save.clip);
+  }
 }
 
 void frmToolband::Form_Initialize() {
@@ -249,6 +277,103 @@ void frmToolband::evtSettings_OnEvent() {
   if (oSettingsRequest.readyState() != 4) return;
   g_oSupportedVideo() = xml::Document::Create();
   g_oSupportedVideo().loadXML(oSettingsRequest.responseText());
+}
+
+void frmToolband::TagIt(VARIANT_BOOL bPrintClicked, VARIANT_BOOL bBlogClicked,
+                        VARIANT_BOOL bEmailClicked) {
+  reporter_.guard("TagIt()", [&] {
+    bPrint = bPrintClicked;
+    bBlog = bBlogClicked;
+    bEmail = bEmailClicked;
+    ui::Instance<frmDoneClipping>::Unload();
+    if (g_ClippedCharCount() <= kSharingLimit)
+      PostClip();
+    else
+      ShowOverLimit(bBlogClicked != 0);
+  });
+}
+
+void frmToolband::PostClip() {
+  xml::Document& clip = g_ClipXML();
+  xml::Node root = clip.documentElement();
+  const sys::Version version = sys::ProductVersion();
+  root.setAttribute("version", std::to_string(version.major) + "." + std::to_string(version.minor) +
+                                   "." + std::to_string(version.revision));
+  xml::Node client = clip.createElement("client");
+  client.appendChild(clip.createElement("userAgent")).setText(oDocument.parentWindow().userAgent());
+  root.appendChild(client);
+
+  const std::uint64_t serial = ++saveSerial_;
+  oSaveRequest = http::Request::Create();
+  evtSaveClip = std::make_shared<EventProxy>();
+  evtSaveClip->OnEvent = [this, serial] { evtSaveClip_OnEvent(serial); };
+  EventProxy::Attach(oSaveRequest, evtSaveClip);
+  oSaveRequest.open("POST", ServiceAddress(Service().web, "/clip_mozilla_save.aspx"), true);
+  std::string body = clip.xml();
+  oSaveRequest.send(body);
+  // Only a sent clip is held for its answer; one that failed to go stays in clipping.
+  pendingSaves_.push_back(PendingSave{oSaveRequest, evtSaveClip, std::move(body), serial});
+  setLumoraMode(0);
+}
+
+// Every save's answer is checked, so that a clip the service did not take is kept; only the
+// newest save opens a page.
+void frmToolband::evtSaveClip_OnEvent(std::uint64_t serial) {
+  const auto found = std::find_if(pendingSaves_.begin(), pendingSaves_.end(),
+                                  [serial](const PendingSave& s) { return s.serial == serial; });
+  if (found == pendingSaves_.end() || found->request.readyState() != 4) return;
+  const PendingSave save = *found;
+  pendingSaves_.erase(found);
+  save.proxy->OnEvent = nullptr;
+  const bool newest = serial == saveSerial_;
+  bool saved = false;
+  std::string status = "no answer";
+  reporter_.guard(
+      "evtSaveClip_OnEvent()",
+      [&](std::string_view routine, const platform::Error& error) {
+        reporter_.ReportError(routine, error, status);
+        if (!saved) KeepUnsent(save.clip);
+      },
+      [&] {
+        const std::string page = newest ? takeActionPage() : std::string();
+        const long code = save.request.status();
+        status = "status " + std::to_string(code);
+        if (code < 200 || code > 299)
+          platform::raise(platform::kAutomationError,
+                          "The service did not save the clip: " + save.request.statusText());
+        xml::Document answer = xml::Document::Create();
+        answer.loadXML(save.request.responseText());
+        const std::string id = answer.documentElement().text();
+        if (id.empty())
+          platform::raise(platform::kAutomationError, "The service answered no clip identifier");
+        saved = true;
+        if (newest)
+          LaunchBrowser(ServiceAddress(Service().web, page) + id, VARIANT_FALSE, 759, 535,
+                        VARIANT_TRUE);
+      });
+}
+
+// The page of the pending action, whose flag is cleared; the edit page when none is pending.
+std::string frmToolband::takeActionPage() {
+  for (const auto& [flag, page] : kActionPages) {
+    if (this->*flag) {
+      this->*flag = 0;
+      return page;
+    }
+  }
+  return kEditPage;
+}
+
+// Beside the error log, one file per clip, so that what the service did not take is not lost.
+void frmToolband::KeepUnsent(const std::string& clip) {
+  reporter_.guard("KeepUnsent()", [&] {
+    const std::string log = ErrorLogPath();
+    const std::string folder = sys::PathIn(log.substr(0, log.find_last_of("/\\")), "unsent");
+    if (!sys::CreateFolder(folder)) platform::raise(platform::kPermissionDenied);
+    xml::Document document = xml::Document::Create();
+    if (!document.loadXML(clip)) platform::raise(platform::kAutomationError, "Not a clip document");
+    document.save(sys::PathIn(folder, "clip-" + sys::FileStamp() + ".xml"));
+  });
 }
 
 void frmToolband::g_IEWindow_BeforeNavigate2(bool& cancel) {

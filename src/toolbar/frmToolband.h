@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
 
@@ -38,7 +39,12 @@ class frmToolband : public ui::Form {
   html::Document oDocument;
   std::shared_ptr<EventProxy> evtSettings;
   http::Request oSettingsRequest;
+  std::shared_ptr<EventProxy> evtSaveClip;
+  http::Request oSaveRequest;
+  // The action chosen in the done-clipping dialog, kept until the save's answer opens its page.
   VARIANT_BOOL bPrint = 0;
+  VARIANT_BOOL bBlog = 0;
+  VARIANT_BOOL bEmail = 0;
   // Clipping mode as last assigned: 1 is on (the page proxies test for 1), 0 off.
   std::int16_t bLumoraMode = 0;
 
@@ -46,13 +52,15 @@ class frmToolband : public ui::Form {
   // Any value but 0 starts clipping, 0 ends it; the value is stored once the path has run.
   void setLumoraMode(std::int16_t value);
   void imgClipIt_Click(int index);
+  // The done-clipping dialog's actions: posts the clip, or offers the over-limit dialog.
+  void TagIt(VARIANT_BOOL bPrintClicked, VARIANT_BOOL bBlogClicked, VARIANT_BOOL bEmailClicked);
+  // Sends the clip document to the service and ends clipping. Unguarded: the caller reports.
+  void PostClip();
 
   html::Document Document();
   void LayoutToolbar();
   void imgArrow_MouseUp(int button, int shift, long x, long y);
   void BringBrowserToTop();
-  void TagIt(VARIANT_BOOL bPrintClicked, VARIANT_BOOL bBlogClicked, VARIANT_BOOL bEmailClicked);
-  void PostClip();
 
  protected:
   std::string formName() const override { return "frmToolband"; }
@@ -80,6 +88,16 @@ class frmToolband : public ui::Form {
   void g_IEWindow_OnToolBar(bool toolBar);
   void tmrLoad_Timer();
   void evtSettings_OnEvent();
+  // A save under way: its clip stays here until its own answer has arrived.
+  struct PendingSave {
+    http::Request request;
+    std::shared_ptr<EventProxy> proxy;
+    std::string clip;
+    std::uint64_t serial = 0;
+  };
+  void evtSaveClip_OnEvent(std::uint64_t serial);
+  std::string takeActionPage();
+  void KeepUnsent(const std::string& clip);
   void RequestSupportedVideo();
   // Holding another browser, or none, moves the event connection with it.
   void holdIEWindow(const browser::WebBrowser& window);
@@ -92,6 +110,8 @@ class frmToolband : public ui::Form {
                            Reporter::contextOf<&frmToolband::pageShown>(this)};
   BrowserEvents browserEvents_{*this};
   platform::Connection browserConnection_;
+  std::list<PendingSave> pendingSaves_;
+  std::uint64_t saveSerial_ = 0;
 };
 
 // The supported-video list of this thread: children of its root carry a domain attribute.

@@ -119,6 +119,11 @@ bool RemoveFile(const std::string& path) {
   return ::DeleteFileW(win32::wide(path).c_str()) != FALSE;
 }
 
+bool CreateFolder(const std::string& path) {
+  return ::CreateDirectoryW(win32::wide(path).c_str(), nullptr) != FALSE ||
+         ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 bool FlushFile(const std::string& path) {
   HANDLE file = openExisting(path, GENERIC_WRITE);
   if (file == INVALID_HANDLE_VALUE) return false;

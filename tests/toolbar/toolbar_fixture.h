@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +80,20 @@ struct ToolbarFixture : ::testing::Test {
     ui::SendMessage(hwnd, press + 1, 0, at);
   }
   static void clickArrow(UINT press) { click(form(), form().imgArrow, press); }
+  // Runs work in whichever loop pumps the thread's queue next: a modal dialog's still to come.
+  static void later(std::function<void()> work) {
+    static const HWND queue = [] {
+      ui::RegisterWindowClass("FolverraTestQueue", [](HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m != WM_APP) return ui::DefWindowProc(h, m, w, l);
+        std::unique_ptr<std::function<void()>>(reinterpret_cast<std::function<void()>*>(l))
+            ->
+            operator()();
+        return LRESULT{0};
+      });
+      return ui::CreateWindowEx(0, "FolverraTestQueue", "", 0, 0, 0, 0, 0, nullptr);
+    }();
+    ui::PostMessage(queue, WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(work)));
+  }
   // A clip document holding these text clips.
   static void clipText(const std::vector<std::string>& markups) {
     InitClipXML();

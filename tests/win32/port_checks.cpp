@@ -8,6 +8,7 @@
 #include "platform/com.h"
 #include "platform/system.h"
 #include "platform/xml.h"
+#include "win32/wide.h"
 
 namespace smoke {
 namespace {
@@ -86,6 +87,24 @@ void checkFileLock() {
   sys::RemoveFile(path);
 }
 
+// Unsent clips go to a folder beside the log, made on first need, whatever its name.
+void checkCreateFolder() {
+  const std::string folder = sys::PathIn(sys::ModuleFolder(), "unsent-\xC3\xA9");
+  expect(sys::CreateFolder(folder) && sys::CreateFolder(folder),
+         "CreateFolder did not make the folder, or refused it once it was there");
+  expect(!sys::CreateFolder(sys::PathIn(sys::PathIn(folder, "missing"), "deeper")),
+         "CreateFolder made a folder under a missing one");
+  const std::string file = sys::PathIn(folder, "clip.xml");
+  attempt("a document saved into the new folder", [&] {
+    auto doc = xml::Document::Create();
+    expect(doc.loadXML("<elements/>"), "loadXML of a clip failed");
+    doc.save(file);
+  });
+  expect(sys::FileExists(file), "the document saved into the new folder is not there");
+  sys::RemoveFile(file);
+  RemoveDirectoryW(win32::wide(folder).c_str());
+}
+
 }  // namespace
 
 void runPortChecks() {
@@ -93,7 +112,8 @@ void runPortChecks() {
            {"xpath", checkXPath},
            {"file failures", checkFileFailures},
            {"system text", checkSystemText},
-           {"file lock", checkFileLock}});
+           {"file lock", checkFileLock},
+           {"create folder", checkCreateFolder}});
 }
 
 }  // namespace smoke

@@ -113,6 +113,7 @@ struct Server::Impl {
   std::mutex idMutex;
   std::mt19937_64 random{std::random_device{}()};
   std::map<std::string, httplib::Server::Handler> posts;
+  std::atomic<SaveAnswer> saveAnswer{SaveAnswer::Stored};
 
   std::string freshId() {
     std::lock_guard lock(idMutex);
@@ -135,6 +136,16 @@ struct Server::Impl {
   }
 
   void save(const httplib::Request& req, httplib::Response& res) {
+    switch (saveAnswer.load()) {
+      case SaveAnswer::ServerError:
+        // An XML answer with text at its root, so only its status tells it is no identifier.
+        res.status = 500;
+        return res.set_content("<error>The clip could not be saved.</error>", kXml);
+      case SaveAnswer::NoRoot:
+        return res.set_content("", kXml);
+      case SaveAnswer::Stored:
+        break;
+    }
     if (req.body.empty() || req.body.size() > kMaxClipBytes || !wellFormed(req.body))
       return answerPage(res, 400, "Not a clip", "<p>The clip document is not well-formed XML.</p>");
     std::string id;
@@ -267,6 +278,10 @@ std::string Server::url() const {
 
 const std::filesystem::path& Server::store() const {
   return impl_->store;
+}
+
+void Server::answerSaves(SaveAnswer answer) {
+  impl_->saveAnswer = answer;
 }
 
 std::filesystem::path Server::clipFile(std::string_view id) const {

@@ -17,6 +17,10 @@ inline constexpr std::size_t kMaxClipBytes = 8 * 1024 * 1024;
 // query value can never name a path outside the store.
 bool isClipId(std::string_view id);
 
+// How clip saves are answered: stored with an identifier, or refused the ways a real service
+// fails (a server error, a success answer without an XML root). Refused saves keep nothing.
+enum class SaveAnswer { Stored, ServerError, NoRoot };
+
 class Server {
  public:
   // The store folder is created when missing.
@@ -35,6 +39,8 @@ class Server {
   // "http://127.0.0.1:PORT"
   std::string url() const;
   const std::filesystem::path& store() const;
+  // Safe while the server runs; the next save is answered this way.
+  void answerSaves(SaveAnswer answer);
   // The file a clip is kept in (it need not exist); empty for what is not an identifier.
   std::filesystem::path clipFile(std::string_view id) const;
 
