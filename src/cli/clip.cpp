@@ -38,6 +38,11 @@ constexpr const char* kUsage =
     "  --click-marker N  click a selection marker of the text clip whose index is N.\n"
     "  --page-out FILE   write the page's markup, as it stands after the gestures before it,\n"
     "                    to FILE.\n"
+    "  --done CHOICE     press Done Clipping and choose save, email, blog, print or cancel in\n"
+    "                    its dialog (with nothing clipped, the prompt's OK), then wait for the\n"
+    "                    service's answer and the window it opens.\n"
+    "  --over-limit ANSWER  right after --done: answer the over-limit dialog it brings up with\n"
+    "                    save-privately or edit-clip.\n"
     "\n"
     "Then it prints the clipping mode, the clip bar's labels and control rectangles, the four\n"
     "sides of the frame and the framed element, the clip document and the errors logged.\n"
@@ -53,6 +58,10 @@ constexpr const char* kUsage =
     "            text and their picture's markup, in the clip's order\n"
     "  markers   [{clipIndex, src}]: the selection markers in the page and its frames\n"
     "  lastPath  the element path the last click's clip carried, or null\n"
+    "  posted    the clip document the embedded stand-in received from the last --done, or null\n"
+    "  opened    the address of the window the save's answer opened, or null\n"
+    "  openedTitle  the title of that page as served, or null\n"
+    "  unsent    the files the toolbar kept beside the error log because a save failed\n"
     "  errors    [{object, routine, number, description, moreInfo}] logged during the run\n";
 
 struct Options {
@@ -77,7 +86,14 @@ Options parse(const std::vector<std::string>& args) {
         if (i + 1 >= args.size() || args[i + 1].empty()) throw UsageError{a + " takes a value"};
         value = args[++i];
       }
-      o.gestures.push_back(makeGesture(*kind, value));
+      const Gesture g = makeGesture(*kind, value);
+      if (g.kind == Gesture::OverLimit) {
+        if (o.gestures.empty() || o.gestures.back().kind != Gesture::Done ||
+            !o.gestures.back().overLimit.empty())
+          throw UsageError{"--over-limit answers the dialog of the --done just before it"};
+        o.gestures.back().overLimit = g.argument;
+      }
+      o.gestures.push_back(g);
     } else if (!a.empty() && a[0] != '-' && o.page.empty()) {
       o.page = a;
     } else {
@@ -90,6 +106,7 @@ Options parse(const std::vector<std::string>& args) {
 
 int run(const Options& o) {
   const std::size_t earlierErrors = loggedErrorCount();
+  const std::vector<std::string> earlierUnsent = unsentFiles();
   return withPage(o.page, o.service, [&](headless::BrowserWindow& window) {
     Session session(window);
     try {
@@ -98,7 +115,7 @@ int run(const Options& o) {
       std::cerr << "folverra: " << e.message << '\n';
       return 2;
     }
-    const nlohmann::ordered_json state = clipState(window, session, earlierErrors);
+    const nlohmann::ordered_json state = clipState(window, session, earlierErrors, earlierUnsent);
     if (o.json)
       std::cout << state.dump(2) << '\n';
     else

@@ -1,9 +1,22 @@
 #include "cli/gestures.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
 
+#include "band/mdlCommon.h"
+#include "cli/session.h"
 #include "clip/mdlClip.h"
+#include "dialogs/frmClipBar.h"
+#include "dialogs/frmDoneClipping.h"
+#include "dialogs/frmOverLimit.h"
+#include "dialogs/frmOverLimitBlog.h"
+#include "dialogs/frmPleaseClipSomething.h"
 #include "headless/pointer.h"
 #include "platform/ui.h"
 #include "runtime/form.h"
@@ -121,6 +134,14 @@ Gesture makeGesture(Gesture::Kind kind, const std::string& value) {
       if (!number(at, g.number) || *at || g.number < 0)
         throw UsageError{"a number is wanted, not '" + value + "'"};
       break;
+    case Gesture::Done:
+      if (!oneOf(value, kDoneChoices))
+        throw UsageError{"--done takes save, email, blog, print or cancel, not '" + value + "'"};
+      break;
+    case Gesture::OverLimit:
+      if (!oneOf(value, kOverLimitChoices))
+        throw UsageError{"--over-limit takes save-privately or edit-clip, not '" + value + "'"};
+      break;
     default:
       break;
   }
@@ -168,6 +189,11 @@ void Session::perform(const Gesture& g) {
     case Gesture::PageOut:
       pageOut(g.argument);
       break;
+    case Gesture::Done:
+      doneClipping(g);
+      break;
+    case Gesture::OverLimit:
+      break;  // answered by the Done Clipping before it
   }
   ui::DoEvents();
 }
@@ -262,6 +288,52 @@ void Session::select(const Target& t) {
   headless::pointer::press(t.doc, headless::pointer::kLeft);
   headless::pointer::move(t.doc, r.right - 2, r.bottom - 2);
   headless::pointer::release(t.doc);
+}
+
+// Done Clipping, with the choices already waiting for the dialogs it brings up, then the save's
+// answer.
+void Session::doneClipping(const Gesture& g) {
+  frmClipBar* bar = shown<frmClipBar>();
+  if (!bar) throw UsageError{"--done needs the clip bar: turn clipping on first"};
+  const std::vector<browser::WebBrowser> before = browser::ShellWindows();
+  later([choice = g.argument] { chooseInDoneClipping(choice); });
+  if (!g.overLimit.empty()) later([choice = g.overLimit] { chooseInOverLimit(choice); });
+  posted_ = opened_ = openedTitle_ = std::nullopt;
+  clickControl(*bar, bar->imgDoneClipping);
+  awaitAnswer(before);
+}
+
+void Session::awaitAnswer(const std::vector<browser::WebBrowser>& before) {
+  const std::size_t unsent = unsentFiles().size();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  std::optional<browser::WebBrowser> window;
+  while (std::chrono::steady_clock::now() < deadline && unsentFiles().size() == unsent) {
+    ui::DoEvents();
+    for (const browser::WebBrowser& w : browser::ShellWindows())
+      if (std::none_of(before.begin(), before.end(), [&](const auto& b) { return w.is(b); }))
+        window = w;
+    if (window && !window->Busy() && !window->LocationURL().empty()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (!window) return;
+  opened_ = window->LocationURL();
+  openedTitle_ = window->LocationName();
+  const std::string url = *opened_;
+  const std::size_t equals = url.rfind('=');
+  const auto& store = embeddedStore();
+  if (equals == std::string::npos || !store) return;
+  std::ifstream in(*store / (url.substr(equals + 1) + ".xml"), std::ios::binary);
+  if (in) posted_ = std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> unsentFiles() {
+  std::vector<std::string> files;
+  const auto folder = std::filesystem::path(ErrorLogPath()).parent_path() / "unsent";
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 void Session::pageOut(const std::string& file) const {

@@ -27,9 +27,12 @@ struct Gesture {
     Select,
     ClickOverlay,
     ClickMarker,
-    PageOut
+    PageOut,
+    Done,
+    OverLimit
   } kind;
   std::string argument;
+  std::string overLimit;       // of Done: the answer to an over-limit dialog it brings up
   long width = 0, height = 0;  // of Resize
   long number = 0;             // of ClickOverlay and ClickMarker
 };
@@ -50,6 +53,10 @@ class Session {
   void perform(const Gesture& g);
   // The element path the clip of the last click carried; empty when it clipped nothing.
   const std::optional<std::string>& lastPath() const { return lastPath_; }
+  // What the last Done Clipping sent and the window its answer opened; empty when none.
+  const std::optional<std::string>& posted() const { return posted_; }
+  const std::optional<std::string>& opened() const { return opened_; }
+  const std::optional<std::string>& openedTitle() const { return openedTitle_; }
 
  private:
   struct Target {
@@ -66,10 +73,19 @@ class Session {
   void click(const Target& t, long button);
   void select(const Target& t);
   void pageOut(const std::string& file) const;
+  void doneClipping(const Gesture& g);
+  // The save's answer: a window opened on its page, or a record of its failure.
+  void awaitAnswer(const std::vector<browser::WebBrowser>& before);
 
   headless::BrowserWindow& window_;
   html::Document hovered_;
   std::optional<std::string> lastPath_;
+  std::optional<std::string> posted_;
+  std::optional<std::string> opened_;
+  std::optional<std::string> openedTitle_;
 };
+
+// Files the toolbar kept because their save failed, beside the error log.
+std::vector<std::string> unsentFiles();
 
 }  // namespace cli

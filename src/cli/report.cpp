@@ -161,6 +161,10 @@ std::string placement(const ordered_json& r) {
   return out.str();
 }
 
+ordered_json orNull(const std::optional<std::string>& text) {
+  return text ? ordered_json(*text) : ordered_json(nullptr);
+}
+
 }  // namespace
 
 std::size_t loggedErrorCount() {
@@ -168,7 +172,11 @@ std::size_t loggedErrorCount() {
 }
 
 ordered_json clipState(const headless::BrowserWindow& window, const Session& session,
-                       std::size_t earlierErrors) {
+                       std::size_t earlierErrors, const std::vector<std::string>& earlierUnsent) {
+  ordered_json unsent = ordered_json::array();
+  for (const std::string& file : unsentFiles())
+    if (std::find(earlierUnsent.begin(), earlierUnsent.end(), file) == earlierUnsent.end())
+      unsent.push_back(file);
   std::vector<ordered_json> errors = loggedErrors();
   errors.erase(errors.begin(),
                errors.begin() + static_cast<long>(std::min(earlierErrors, errors.size())));
@@ -180,7 +188,11 @@ ordered_json clipState(const headless::BrowserWindow& window, const Session& ses
           {"clip", clip ? ordered_json(clip.xml()) : ordered_json(nullptr)},
           {"overlays", readOr(overlays)},
           {"markers", readOr([&] { return markers(window); })},
-          {"lastPath", lastPath ? ordered_json(*lastPath) : ordered_json(nullptr)},
+          {"lastPath", orNull(lastPath)},
+          {"posted", orNull(session.posted())},
+          {"opened", orNull(session.opened())},
+          {"openedTitle", orNull(session.openedTitle())},
+          {"unsent", unsent},
           {"errors", errors}};
 }
 
@@ -218,6 +230,15 @@ void printForPerson(const ordered_json& s) {
   std::cout << "markers: " << s["markers"].size() << '\n';
   for (const ordered_json& m : s["markers"])
     std::cout << "  clip " << m["clipIndex"] << ": " << m["src"].get<std::string>() << '\n';
+  std::cout << "posted: " << (s["posted"].is_null() ? "none" : s["posted"].get<std::string>())
+            << '\n';
+  std::cout << "opened: "
+            << (s["opened"].is_null() ? "none"
+                                      : s["opened"].get<std::string>() + " (" +
+                                            s["openedTitle"].get<std::string>() + ")")
+            << '\n';
+  for (const ordered_json& file : s["unsent"])
+    std::cout << "unsent: " << file.get<std::string>() << '\n';
   std::cout << "errors: " << s["errors"].size() << '\n';
   for (const ordered_json& e : s["errors"])
     std::cout << "  " << e["object"].get<std::string>() << ' ' << e["routine"].get<std::string>()

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "cli/gestures.h"
@@ -14,7 +16,8 @@ namespace cli {
 std::size_t loggedErrorCount();
 
 nlohmann::ordered_json clipState(const headless::BrowserWindow& window, const Session& session,
-                                 std::size_t earlierErrors);
+                                 std::size_t earlierErrors,
+                                 const std::vector<std::string>& earlierUnsent);
 void printForPerson(const nlohmann::ordered_json& state);
 
 }  // namespace cli

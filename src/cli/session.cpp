@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include <filesystem>
+#include <optional>
 #include <iostream>
 
 #include <unistd.h>
@@ -72,6 +73,17 @@ int withPage(const std::string& page, const std::string& service,
   return status;
 }
 
+namespace {
+std::optional<std::filesystem::path>& storeInUse() {
+  static std::optional<std::filesystem::path> store;
+  return store;
+}
+}  // namespace
+
+const std::optional<std::filesystem::path>& embeddedStore() {
+  return storeInUse();
+}
+
 int withPage(const std::string& page, const std::function<int(headless::BrowserWindow&)>& body) {
   const auto store =
       std::filesystem::temp_directory_path() / ("folverra-standin-" + std::to_string(::getpid()));
@@ -83,7 +95,9 @@ int withPage(const std::string& page, const std::function<int(headless::BrowserW
     std::cout << "service: " << service.url() << "/ (embedded stand-in)\n";
     shown = service.url() + "/";
   }
+  storeInUse() = store;
   const int status = run(shown, body);
+  storeInUse().reset();
   service.stop();
   std::error_code ignored;
   std::filesystem::remove_all(store, ignored);

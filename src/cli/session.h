@@ -2,7 +2,9 @@
 // browser window with the band sited, the page loaded in it.
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "headless/browser.h"
@@ -20,5 +22,8 @@ int withPage(const std::string& page, const std::function<int(headless::BrowserW
 // when service is empty.
 int withPage(const std::string& page, const std::string& service,
              const std::function<int(headless::BrowserWindow&)>& body);
+
+// The folder the embedded stand-in keeps its clips in while it runs; nothing on another service.
+const std::optional<std::filesystem::path>& embeddedStore();
 
 }  // namespace cli
