@@ -42,7 +42,77 @@ constexpr Named kGestures[] = {
     {"--click-overlay", Gesture::ClickOverlay, true},
     {"--click-marker", Gesture::ClickMarker, true},
     {"--page-out", Gesture::PageOut, true},
+    {"--done", Gesture::Done, true},
+    {"--over-limit", Gesture::OverLimit, true},
 };
+
+constexpr const char* kDoneChoices[] = {"save", "email", "blog", "print", "cancel"};
+constexpr const char* kOverLimitChoices[] = {"save-privately", "edit-clip"};
+
+template <std::size_t N>
+bool oneOf(const std::string& value, const char* const (&choices)[N]) {
+  return std::any_of(std::begin(choices), std::end(choices),
+                     [&](const char* c) { return value == c; });
+}
+
+// Presses and releases the left button on a control, as the mouse does.
+void clickControl(ui::Form& form, const ui::Control& control) {
+  const RECT r = control.formRect();
+  const LPARAM at = (static_cast<LPARAM>(r.top + 2) << 16) | (r.left + 2);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONDOWN, 0, at);
+  ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
+}
+
+template <class F>
+F* shown() {
+  return ui::Instance<F>::exists() && ui::Instance<F>::get().isLoaded() ? &ui::Instance<F>::get()
+                                                                        : nullptr;
+}
+
+// Work that waits in the thread's queue for whichever loop pumps it next: a modal dialog's too,
+// so a choice can be made in a dialog that is still to come.
+LRESULT CALLBACK queueProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_APP) return ui::DefWindowProc(hwnd, msg, wParam, lParam);
+  std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+  (*work)();
+  return 0;
+}
+
+void later(std::function<void()> work) {
+  static const HWND queue = [] {
+    ui::RegisterWindowClass("FolverraGestureQueue", &queueProc);
+    return ui::CreateWindowEx(0, "FolverraGestureQueue", "", 0, 0, 0, 0, 0, nullptr);
+  }();
+  ui::PostMessage(queue, WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(work)));
+}
+
+// The choice in the done-clipping dialog; with nothing clipped, the prompt's OK instead.
+void chooseInDoneClipping(const std::string& choice) {
+  if (frmPleaseClipSomething* prompt = shown<frmPleaseClipSomething>()) {
+    clickControl(*prompt, prompt->OKButton);
+    return;
+  }
+  frmDoneClipping* dialog = shown<frmDoneClipping>();
+  if (!dialog) return;
+  const std::pair<const char*, const ui::Control*> controls[] = {{"save", &dialog->imgSave},
+                                                                 {"email", &dialog->imgEmail},
+                                                                 {"blog", &dialog->imgBlog},
+                                                                 {"print", &dialog->imgPrint},
+                                                                 {"cancel", &dialog->lblCancel}};
+  for (const auto& [name, control] : controls)
+    if (choice == name) clickControl(*dialog, *control);
+}
+
+void chooseInOverLimit(const std::string& choice) {
+  if (frmOverLimit* dialog = shown<frmOverLimit>()) {
+    const ui::Control& button = choice == "save-privately"
+                                    ? static_cast<const ui::Control&>(dialog->cmdSave)
+                                    : dialog->cmdCancel;
+    clickControl(*dialog, button);
+  } else if (frmOverLimitBlog* blog = shown<frmOverLimitBlog>()) {
+    clickControl(*blog, blog->cmdCancel);
+  }
+}
 
 // A whole number and what follows it; false when there is none.
 bool number(const char*& at, long& value) {
@@ -121,7 +191,7 @@ bool takesValue(Gesture::Kind kind) {
 }
 
 Gesture makeGesture(Gesture::Kind kind, const std::string& value) {
-  Gesture g{kind, value};
+  Gesture g{kind, value, {}};
   const char* at = value.c_str();
   switch (kind) {
     case Gesture::Resize:

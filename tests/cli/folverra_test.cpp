@@ -112,6 +112,8 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
        "the clip has no overlay 3"},
       {"clip " + (dir.path() / "page.html").string() + " --page-out /nonexistent/p.html", 2,
        "cannot write the page to '/nonexistent/p.html'"},
+      {"clip " + (dir.path() / "page.html").string() + " --over-limit edit-clip", 2,
+       "--over-limit answers the dialog of the --done just before it"},
       {"serve --port", 2, "--port needs a value"},
       {"serve --port x", 2, "'x' is not a port number"},
       {"serve --port 70000", 2, "'70000' is not a port number"},
@@ -194,6 +196,13 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   EXPECT_NE(clipped["clip"].get<std::string>().find("<![CDATA[<P>First paragraph.</P>]]>"),
             std::string::npos);
   EXPECT_EQ(clipped["clipBar"]["count"], "16");
+  const auto emailed = json("--clip-button --click 'ELEMENT-ID[main]/P[0]/' --done email");
+  EXPECT_NE(emailed["posted"].get<std::string>().find("<elements version=\"3.0.0\"><frame"),
+            std::string::npos);
+  EXPECT_NE(emailed["opened"].get<std::string>().find("/email_folverra.aspx?direct=true&folverra="),
+            std::string::npos);
+  EXPECT_EQ(emailed["openedTitle"], "Email clip");
+  EXPECT_EQ(emailed["mode"], 0) << "the post ends clipping";
   const auto unclipped = json("--clip-button --click '#picture' --click-overlay 1");
   EXPECT_TRUE(unclipped["overlays"].empty()) << "clicking the overlay's picture unclips";
   EXPECT_EQ(unclipped["clip"], "<elements/>");
