@@ -323,11 +323,7 @@ void Session::clickClipButton() {
   frmToolband& form = ui::Instance<frmToolband>::get();
   MSG msg;
   while (form.tmrLoad.Enabled() && ui::GetMessage(&msg)) ui::DispatchMessage(&msg);
-  const ui::Image& button = form.imgClipIt[form.imgClipIt[0].Visible ? 0 : 1];
-  const RECT r = button.formRect();
-  const LPARAM at = (static_cast<LPARAM>(r.top + 1) << 16) | (r.left + 1);
-  ui::SendMessage(form.hWnd(), WM_LBUTTONDOWN, 0, at);
-  ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
+  clickControl(form, form.imgClipIt[form.imgClipIt[0].Visible ? 0 : 1]);
 }
 
 void Session::moveTo(const Target& t) {

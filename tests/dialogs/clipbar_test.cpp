@@ -16,31 +16,16 @@ namespace {
 
 using testing_support::placeOf;
 
-// A window whose WM_APP runs the function it carries: work posted to the thread's queue runs
-// inside whichever loop pumps it, a modal form's included.
-LRESULT CALLBACK probeProc(HWND, UINT msg, WPARAM, LPARAM lParam) {
-  if (msg == WM_APP) {
-    auto* work = reinterpret_cast<std::function<void()>*>(lParam);
-    (*work)();
-    delete work;
-  }
-  return 0;
-}
-
 struct ClipBarTest : ToolbarFixture {
   std::int32_t savedCount = g_ClippedCharCount();
-  HWND probe = nullptr;
 
   void SetUp() override {
     ToolbarFixture::SetUp();
     ASSERT_TRUE(window->Load(pageUrl("left.html")));
-    ui::RegisterWindowClass("ClipBarProbe", &probeProc);
-    probe = ui::CreateWindowEx(0, "ClipBarProbe", "", 0, 0, 0, 0, 0, nullptr);
     CalcPopLimit();
     bar().ShowClipBar();
   }
   void TearDown() override {
-    ui::DestroyWindow(probe);
     ui::Instance<frmDoneClipping>::Unload();
     ui::Instance<frmPleaseClipSomething>::Unload();
     ui::Instance<frmClipBar>::Unload();
@@ -53,8 +38,7 @@ struct ClipBarTest : ToolbarFixture {
     CalcPopLimit();
     bar().ShowClipBar();
     bool seen = false;
-    const auto work = new std::function<void()>([&] { seen = true, check(); });
-    ui::PostMessage(probe, WM_APP, 0, reinterpret_cast<LPARAM>(work));
+    later([&] { seen = true, check(); });
     click(bar(), bar().imgDoneClipping);
     EXPECT_TRUE(seen) << "no modal loop ran";
   }
