@@ -13,9 +13,9 @@ build: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release --target folverra
 
-# The main job: the toolbar in a headless browser window on the embedded service stand-in.
+# The main job on the embedded service stand-in: the bundled sample article clipped and e-mailed.
 run: build
-	@./build/release/folverra $(if $(ARGS),$(ARGS),open)
+	@./build/release/folverra $(if $(ARGS),$(ARGS),sample)
 
 # The whole suite, warnings as errors: the layering check and the tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, then the Windows DLL under Wine.

@@ -58,6 +58,8 @@ constexpr const char* kUsage =
     "            text and their picture's markup, in the clip's order\n"
     "  markers   [{clipIndex, src}]: the selection markers in the page and its frames\n"
     "  lastPath  the element path the last click's clip carried, or null\n"
+    "  dialogs   the forms the last --done brought up and its choices answered, in order:\n"
+    "            frmDoneClipping, frmPleaseClipSomething, frmOverLimit, frmOverLimitBlog\n"
     "  posted    the clip document the embedded stand-in received from the last --done, or null\n"
     "  opened    the address of the window the save's answer opened, or null\n"
     "  openedTitle  the title of that page as served, or null\n"

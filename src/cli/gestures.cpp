@@ -86,14 +86,17 @@ void later(std::function<void()> work) {
   ui::PostMessage(queue, WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(work)));
 }
 
-// The choice in the done-clipping dialog; with nothing clipped, the prompt's OK instead.
-void chooseInDoneClipping(const std::string& choice) {
+// The choice in the done-clipping dialog; with nothing clipped, the prompt's OK instead. The
+// name of the form answered goes to seen before the click, which may bring up another.
+void chooseInDoneClipping(const std::string& choice, std::vector<std::string>& seen) {
   if (frmPleaseClipSomething* prompt = shown<frmPleaseClipSomething>()) {
+    seen.push_back("frmPleaseClipSomething");
     clickControl(*prompt, prompt->OKButton);
     return;
   }
   frmDoneClipping* dialog = shown<frmDoneClipping>();
   if (!dialog) return;
+  seen.push_back("frmDoneClipping");
   const std::pair<const char*, const ui::Control*> controls[] = {{"save", &dialog->imgSave},
                                                                  {"email", &dialog->imgEmail},
                                                                  {"blog", &dialog->imgBlog},
@@ -103,13 +106,16 @@ void chooseInDoneClipping(const std::string& choice) {
     if (choice == name) clickControl(*dialog, *control);
 }
 
-void chooseInOverLimit(const std::string& choice) {
+// The blog's dialog has Edit Clip only, so it takes that whatever the answer.
+void chooseInOverLimit(const std::string& choice, std::vector<std::string>& seen) {
   if (frmOverLimit* dialog = shown<frmOverLimit>()) {
+    seen.push_back("frmOverLimit");
     const ui::Control& button = choice == "save-privately"
                                     ? static_cast<const ui::Control&>(dialog->cmdSave)
                                     : dialog->cmdCancel;
     clickControl(*dialog, button);
   } else if (frmOverLimitBlog* blog = shown<frmOverLimitBlog>()) {
+    seen.push_back("frmOverLimitBlog");
     clickControl(*blog, blog->cmdCancel);
   }
 }
@@ -362,10 +368,14 @@ void Session::doneClipping(const Gesture& g) {
   frmClipBar* bar = shown<frmClipBar>();
   if (!bar) throw UsageError{"--done needs the clip bar: turn clipping on first"};
   const std::vector<browser::WebBrowser> before = browser::ShellWindows();
-  later([choice = g.argument] { chooseInDoneClipping(choice); });
-  if (!g.overLimit.empty()) later([choice = g.overLimit] { chooseInOverLimit(choice); });
+  dialogs_.clear();
+  later([this, choice = g.argument] { chooseInDoneClipping(choice, dialogs_); });
+  if (!g.overLimit.empty())
+    later([this, choice = g.overLimit] { chooseInOverLimit(choice, dialogs_); });
   posted_ = opened_ = openedTitle_ = std::nullopt;
   clickControl(*bar, bar->imgDoneClipping);
+  // A sent clip ends clipping; a clip still being clipped was not sent, so no answer is coming.
+  if (ui::Instance<frmToolband>::get().bLumoraMode) return;
   awaitAnswer(before);
 }
 

@@ -57,6 +57,8 @@ class Session {
   const std::optional<std::string>& posted() const { return posted_; }
   const std::optional<std::string>& opened() const { return opened_; }
   const std::optional<std::string>& openedTitle() const { return openedTitle_; }
+  // The forms the last Done Clipping brought up and the gestures answered, in order.
+  const std::vector<std::string>& dialogs() const { return dialogs_; }
 
  private:
   struct Target {
@@ -83,6 +85,7 @@ class Session {
   std::optional<std::string> posted_;
   std::optional<std::string> opened_;
   std::optional<std::string> openedTitle_;
+  std::vector<std::string> dialogs_;
 };
 
 // Files the toolbar kept because their save failed, beside the error log.

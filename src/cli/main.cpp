@@ -11,6 +11,7 @@
 #include "band/ToolBar.h"
 #include "cli/clip.h"
 #include "cli/open.h"
+#include "cli/sample.h"
 #include "cli/serve.h"
 #include "headless/browser.h"
 #include "platform/system.h"
@@ -22,6 +23,7 @@ constexpr const char* kUsage =
     "usage: folverra [band] [PAGE]\n"
     "       folverra open [--menu KEY] [PAGE]\n"
     "       folverra clip PAGE [GESTURE...] [--json]\n"
+    "       folverra sample [--json]\n"
     "       folverra serve [--port N] [--store DIR]\n"
     "       folverra --help | --version\n"
     "\n"
@@ -39,6 +41,9 @@ constexpr const char* kUsage =
     "                onto elements or out of the page and resize it, as a user does, and\n"
     "                print the clipping mode, the clip bar, the frame under the mouse and the\n"
     "                clip (see folverra clip --help for the gestures and --json).\n"
+    "  sample        The main job on the bundled sample article: clip two paragraphs and a\n"
+    "                picture, e-mail the clip through the stand-in, and print what was\n"
+    "                clipped, the count, the posted document and the page that opened.\n"
     "  serve         Run the stand-in of the Folverra service on 127.0.0.1 until Ctrl-C\n"
     "                (see folverra serve --help).\n"
     "  --help        Show this text.\n"
@@ -161,6 +166,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "open") return cli::open({args.begin() + 1, args.end()});
     if (!args.empty() && args[0] == "clip") return cli::clip({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "sample") return cli::sample({args.begin() + 1, args.end()});
     if (!args.empty() && args[0] == "serve") return cli::serve({args.begin() + 1, args.end()});
     const Options o = parse(args);
     if (o.help) {

@@ -189,6 +189,7 @@ ordered_json clipState(const headless::BrowserWindow& window, const Session& ses
           {"overlays", readOr(overlays)},
           {"markers", readOr([&] { return markers(window); })},
           {"lastPath", orNull(lastPath)},
+          {"dialogs", session.dialogs()},
           {"posted", orNull(session.posted())},
           {"opened", orNull(session.opened())},
           {"openedTitle", orNull(session.openedTitle())},
@@ -230,6 +231,11 @@ void printForPerson(const ordered_json& s) {
   std::cout << "markers: " << s["markers"].size() << '\n';
   for (const ordered_json& m : s["markers"])
     std::cout << "  clip " << m["clipIndex"] << ": " << m["src"].get<std::string>() << '\n';
+  if (!s["dialogs"].empty()) {
+    std::cout << "dialogs:";
+    for (const ordered_json& name : s["dialogs"]) std::cout << ' ' << name.get<std::string>();
+    std::cout << '\n';
+  }
   std::cout << "posted: " << (s["posted"].is_null() ? "none" : s["posted"].get<std::string>())
             << '\n';
   std::cout << "opened: "

@@ -219,6 +219,78 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   EXPECT_NE(markup.find("<BODY><DIV id=dvLumBorderBottom style="), std::string::npos) << markup;
 }
 
+TEST(FolverraCommand, SampleClipsTheArticleAndEmailsIt) {
+  testing_support::ModuleFolder dir;
+  const Outcome r = run("sample --json");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const auto json = nlohmann::json::parse(r.out, nullptr, false);
+  ASSERT_FALSE(json.is_discarded()) << r.out;
+  EXPECT_EQ(json["clipped"]["clipBar"]["count"], "722");
+  const std::string clipped = json["clipped"]["clip"];
+  for (const char* path : {"ELEMENT-ID[lede]/", "ELEMENT-ID[ridge]/", "ELEMENT-ID[hillside]/"})
+    EXPECT_NE(clipped.find(path), std::string::npos) << path;
+  const std::string posted = json["sent"]["posted"];
+  EXPECT_EQ(posted.rfind("<elements version=\"3.0.0\">", 0), 0u) << posted;
+  EXPECT_NE(posted.find("<image><src>file://"), std::string::npos);
+  EXPECT_NE(json["sent"]["opened"].get<std::string>().find("/email_folverra.aspx?direct=true&"),
+            std::string::npos);
+  EXPECT_TRUE(json["sent"]["errors"].empty()) << json["sent"]["errors"];
+  expectAll(run("sample"), {"Count: 722 characters clipped, 278 to the sharing limit of 1000\n",
+                            "  3. ELEMENT-ID[hillside]/  picture hillside.png, 240 x 160",
+                            "  <client>\n", "\"Email clip\"\n", "Errors logged: 0\n"});
+}
+
+// The whole article is over the sharing limit: the dialogs a user meets, answered as a user does.
+TEST(FolverraCommand, AClipOverTheLimitMeetsTheOverLimitDialogs) {
+  testing_support::ModuleFolder dir;
+  const std::string article = std::string(FOLVERRA_SAMPLE_ARTICLE);
+  const std::string over = "clip " + article + " --clip-button --click '#article' ";
+  struct Case {
+    const char* name;
+    const char* gestures;
+    std::vector<std::string> dialogs;
+    int mode;
+    const char* opened;
+  } const cases[] = {
+      {"saved privately after e-mail",
+       "--done email --over-limit save-privately",
+       {"frmDoneClipping", "frmOverLimit"},
+       0,
+       "/email_folverra.aspx?direct=true&folverra="},
+      {"edit clip after save",
+       "--done save --over-limit edit-clip",
+       {"frmDoneClipping", "frmOverLimit"},
+       1,
+       nullptr},
+      {"edit clip after blog",
+       "--done blog --over-limit save-privately",
+       {"frmDoneClipping", "frmOverLimitBlog"},
+       1,
+       nullptr},
+      {"Done Clipping again after edit clip",
+       "--done print --over-limit edit-clip --done cancel",
+       {"frmDoneClipping"},
+       1,
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome r = run(over + c.gestures + " --json");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto json = nlohmann::json::parse(r.out, nullptr, false);
+    EXPECT_EQ(json["dialogs"], c.dialogs);
+    EXPECT_EQ(json["mode"], c.mode);
+    if (c.opened) {
+      EXPECT_NE(json["opened"].get<std::string>().find(c.opened), std::string::npos);
+      EXPECT_NE(json["posted"].get<std::string>().find("ELEMENT-ID[article]/"), std::string::npos);
+    } else {
+      EXPECT_TRUE(json["opened"].is_null() && json["posted"].is_null()) << json["opened"];
+      EXPECT_EQ(json["clipBar"]["count"], "1309") << "the clip is kept as it was";
+    }
+    EXPECT_TRUE(json["errors"].empty()) << json["errors"];
+  }
+}
+
 TEST(FolverraCommand, ClipTalksToTheServiceItIsPointedAt) {
   testing_support::ModuleFolder dir;
   Serving s = startServe(dir.path() / "store");
