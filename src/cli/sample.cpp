@@ -7,6 +7,7 @@
 #include "cli/gestures.h"
 #include "cli/report.h"
 #include "cli/session.h"
+#include "standin/content.h"
 
 namespace cli {
 namespace {
@@ -31,20 +32,9 @@ std::filesystem::path sampleArticle() {
          "article.html";
 }
 
-// Markup to the words a reader sees, on one line, cut at about width characters.
+// The words of clipped markup on one line, cut at about width characters.
 std::string readable(const std::string& markup, std::size_t width = 70) {
-  std::string text;
-  bool inTag = false;
-  for (const char c : markup) {
-    if (c == '<' || c == '>') {
-      inTag = c == '<';
-      continue;
-    }
-    if (inTag) continue;
-    const bool space = std::isspace(static_cast<unsigned char>(c));
-    if (space && (text.empty() || text.back() == ' ')) continue;
-    text += space ? ' ' : c;
-  }
+  std::string text = standin::content::wordsOf(markup);
   if (text.size() > width) text = text.substr(0, width - 3) + "...";
   return text;
 }

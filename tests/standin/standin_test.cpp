@@ -152,6 +152,25 @@ TEST_F(StandinTest, StoresAClipAndShowsItOnEveryClipPage) {
   }
 }
 
+TEST_F(StandinTest, AClipPageListsTheFramesAsAReaderSeesThem) {
+  const std::string clip =
+      "<elements><frame><source><protocol>http:</protocol><host>example.org</host><path>/a/"
+      "</path><page>b.html</page><query>?q=1</query></source><content><![CDATA[<P>Fish &amp;\n"
+      "<B>chips</B><script>x</script></P>]]></content></frame><frame><source/><image><src>"
+      "http://example.org/c.png?a=1&amp;b=2</src></image></frame></elements>";
+  httplib::Client client("127.0.0.1", server_.port());
+  auto saved = client.Post("/clip_mozilla_save.aspx", clip, "text/xml");
+  ASSERT_TRUE(saved);
+  auto page = client.Get("/edit_clip.aspx?clip_guid=" + saved->body.substr(6, 36));
+  ASSERT_TRUE(page);
+  EXPECT_NE(page->body.find("<ol id=\"frames\">\n"
+                            "<li><cite>http://example.org/a/b.html?q=1</cite> Fish &amp;amp; "
+                            "chipsx</li>\n"
+                            "<li>picture http://example.org/c.png?a=1&amp;b=2</li>"),
+            std::string::npos)
+      << page->body;
+}
+
 // Junk, each on a connection of its own and sent with the sending side shut, leaves the server
 // answering. A POST with neither a body nor a length has an empty body: it is answered at once,
 // not read until the client gives up.

@@ -1,6 +1,7 @@
 #include "content.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 namespace standin::content {
@@ -112,6 +113,21 @@ Art mirrored(const Art& art, std::vector<std::string>& keep) {
 }
 
 }  // namespace
+
+std::string wordsOf(std::string_view markup) {
+  std::string words;
+  bool inTag = false;
+  for (const char c : markup) {
+    if (c == '<' || c == '>') {
+      inTag = c == '<';
+      continue;
+    }
+    const bool space = std::isspace(static_cast<unsigned char>(c)) != 0;
+    if (inTag || (space && (words.empty() || words.back() == ' '))) continue;
+    words += space ? ' ' : c;
+  }
+  return words;
+}
 
 std::string escapeHtml(std::string_view text) {
   std::string out;

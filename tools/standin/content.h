@@ -8,6 +8,8 @@
 namespace standin::content {
 
 std::string escapeHtml(std::string_view text);
+// What a reader of markup sees: its words without the tags, spaces run together.
+std::string wordsOf(std::string_view markup);
 // A whole HTML page titled title; body is markup.
 std::string page(std::string_view title, std::string_view body);
 std::string supportedVideoList();

@@ -87,6 +87,33 @@ bool wellFormed(const std::string& body) {
   return roots == 1;
 }
 
+std::string sourceOf(const pugi::xml_node& frame) {
+  const pugi::xml_node s = frame.child("source");
+  const std::string host = s.child_value("host");
+  return std::string(s.child_value("protocol")) + "//" + host + s.child_value("path") +
+         s.child_value("page") + s.child_value("query");
+}
+
+// The clip's frames as a list a person can read; all of it escaped, since it is the page's text.
+std::string framesOf(const std::string& clip) {
+  pugi::xml_document doc;
+  if (!doc.load_buffer(clip.data(), clip.size())) return {};
+  std::string list;
+  for (const pugi::xml_node frame : doc.document_element().children("frame")) {
+    std::string what;
+    if (const pugi::xml_node image = frame.child("image"))
+      what = "picture " + std::string(image.child_value("src"));
+    else if (const pugi::xml_node embed = frame.child("embed"))
+      what = "video " + std::string(embed.attribute("src").value());
+    else
+      what = content::wordsOf(frame.child("content").text().get());
+    const std::string source = sourceOf(frame);
+    list += "<li>" + (source == "//" ? "" : "<cite>" + content::escapeHtml(source) + "</cite> ") +
+            content::escapeHtml(what) + "</li>\n";
+  }
+  return list.empty() ? list : "<ol id=\"frames\">\n" + list + "</ol>\n";
+}
+
 void answerPage(httplib::Response& res, int status, std::string_view title, std::string_view body) {
   res.status = status;
   res.set_content(content::page(title, body), kHtml);
@@ -165,9 +192,10 @@ struct Server::Impl {
     if (!std::filesystem::is_regular_file(file))
       return answerPage(res, 404, "No such clip",
                         "<p>There is no clip " + content::escapeHtml(id) + ".</p>");
+    const std::string clip = readFile(file);
     answerPage(res, 200, page.title,
-               "<p id=\"clip\">Clip " + content::escapeHtml(id) + "</p>\n<pre>" +
-                   content::escapeHtml(readFile(file)) + "</pre>");
+               "<p id=\"clip\">Clip " + content::escapeHtml(id) + "</p>\n" + framesOf(clip) +
+                   "<pre>" + content::escapeHtml(clip) + "</pre>");
   }
 
   void routes() {
