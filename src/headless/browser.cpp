@@ -30,7 +30,6 @@ namespace {
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 768;
 constexpr int kBandRowHeight = 25;
-constexpr DWORD kInvalidWindowHandle = 1400;
 
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_CLOSE) {
@@ -204,7 +203,6 @@ BrowserWindow::BrowserWindow(HWND parent, const RECT& place)
 }
 
 BrowserWindow& BrowserWindow::Embed(HWND parent, const RECT& place) {
-  if (!ui::IsWindow(parent)) platform::raiseHResult(HRESULT_FROM_WIN32(kInvalidWindowHandle));
   return *new BrowserWindow(parent, place);
 }
 
