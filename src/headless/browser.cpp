@@ -6,6 +6,7 @@
 #include <list>
 #include <optional>
 
+#include "platform/system.h"
 #include "platform/ui.h"
 #include "runtime/comobject.h"
 #include "runtime/guard.h"
@@ -135,8 +136,8 @@ Browser& concrete(const com::Ptr<IUnknown>& object) {
   return *static_cast<Browser*>(static_cast<BrowserObject*>(object.get()));
 }
 
-HWND child(const char* cls, HWND parent, int y, int height) {
-  return ui::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE, 0, y, kWindowWidth, height, parent);
+HWND child(const char* cls, HWND parent, int y, int width, int height) {
+  return ui::CreateWindowEx(0, cls, "", WS_CHILD | WS_VISIBLE, 0, y, width, height, parent);
 }
 
 }  // namespace
@@ -161,31 +162,60 @@ bool Pane::sameOriginAsParent() const {
 
 // BrowserWindow
 
-BrowserWindow::BrowserWindow()
-    : thread_(std::this_thread::get_id()),
+BrowserWindow::BrowserWindow() : BrowserWindow(nullptr, RECT{0, 0, kWindowWidth, kWindowHeight}) {}
+
+// A frame has the band's row above the page; a control is all page.
+BrowserWindow::BrowserWindow(HWND parent, const RECT& place)
+    : embedded_(parent != nullptr),
+      thread_(std::this_thread::get_id()),
       page_(std::make_unique<Pane>()),
       sinks_(std::make_shared<EventSinks>()),
       alive_(std::make_shared<bool>(true)) {
   for (const char* cls :
        {"IEFrame", "WorkerW", "ReBarWindow32", "Shell DocObject View", "Internet Explorer_Server"})
     ui::RegisterWindowClass(cls, &frameProc);
-  top_ = ui::CreateWindowEx(0, "IEFrame", "", WS_CLIPCHILDREN, 0, 0, kWindowWidth, kWindowHeight,
-                            nullptr);
+  ui::RegisterWindowClass("Shell Embedding", &embeddingProc);
+  const int width = static_cast<int>(place.right - place.left);
+  const int height = static_cast<int>(place.bottom - place.top);
+  const int bandRow = embedded_ ? 0 : kBandRowHeight;
+  top_ = ui::CreateWindowEx(0, embedded_ ? "Shell Embedding" : "IEFrame", "",
+                            embedded_ ? WS_CHILD | WS_VISIBLE : WS_CLIPCHILDREN, place.left,
+                            place.top, width, height, parent);
+  if (!top_) platform::raiseHResult(HRESULT_FROM_WIN32(sys::GetLastError()));
   ui::SetWindowLongPtr(top_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  bandSite_ = child("ReBarWindow32", child("WorkerW", top_, 0, kBandRowHeight), 0, kBandRowHeight);
-  paneWindow_ = child("Shell DocObject View", top_, kBandRowHeight, kWindowHeight - kBandRowHeight);
-  pageWindow_ = child("Internet Explorer_Server", paneWindow_, 0, kWindowHeight - kBandRowHeight);
-  ui::ShowWindow(top_, SW_SHOWNORMAL);
+  if (!embedded_)
+    bandSite_ =
+        child("ReBarWindow32", child("WorkerW", top_, 0, width, bandRow), 0, width, bandRow);
+  paneWindow_ = child("Shell DocObject View", top_, bandRow, width, height - bandRow);
+  pageWindow_ = child("Internet Explorer_Server", paneWindow_, 0, width, height - bandRow);
+  if (!embedded_) ui::ShowWindow(top_, SW_SHOWNORMAL);
   mailbox_ = http::support::threadMailbox();
   attachObject(*page_);
   page_->window = newWindowData(nullptr);
   page_->window->host = pageWindow_;
+  locationURL = "about:blank";
+  if (embedded_) return;
   site_ =
       com::Ptr<IUnknown>::adopt(static_cast<IOleWindow*>(new BandSite(bandSite_, page_->browser)));
-  locationURL = "about:blank";
   TopWindows& t = topWindows();
   std::lock_guard lock(t.mutex);
   t.browsers.push_back(page_->browser);
+}
+
+BrowserWindow& BrowserWindow::Embed(HWND parent, const RECT& place) {
+  return *new BrowserWindow(parent, place);
+}
+
+// The control's window is destroyed with its parent, or on its own; the control goes with it.
+LRESULT CALLBACK BrowserWindow::embeddingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_DESTROY) {
+    auto* window = reinterpret_cast<BrowserWindow*>(ui::SetWindowLongPtr(hwnd, GWLP_USERDATA, 0));
+    platform::boundary("Shell Embedding WM_DESTROY", 0, [&] {
+      delete window;
+      return 0;
+    });
+  }
+  return ui::DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 BrowserWindow::~BrowserWindow() {
@@ -227,7 +257,7 @@ bool BrowserWindow::Close() {
 }
 
 void BrowserWindow::Quit() {
-  teardown();
+  if (!embedded_) teardown();
 }
 
 void BrowserWindow::teardown() {
@@ -239,15 +269,18 @@ void BrowserWindow::teardown() {
   }
   unloadPane(*page_);
   RemoveBand();
-  static_cast<BandSite*>(static_cast<IOleWindow*>(site_.get()))->detach();
+  if (site_) static_cast<BandSite*>(static_cast<IOleWindow*>(site_.get()))->detach();
   page_->frames.clear();
   concrete(page_->browser).detach();
   alive_.reset();
-  ui::DestroyWindow(std::exchange(top_, nullptr));
+  // A control's window is on its way already: it is what ends the control.
+  const HWND top = std::exchange(top_, nullptr);
+  if (!embedded_) ui::DestroyWindow(top);
   if (endThreadOnClose_) ui::PostQuitMessage(0);
 }
 
 HRESULT BrowserWindow::AddBand(const std::string& progId) {
+  if (!site_) return E_NOTIMPL;
   try {
     const CLSID clsid = com::CLSIDFromProgID(progId);
     com::Ptr<IUnknown> band;

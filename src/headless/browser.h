@@ -81,6 +81,14 @@ class BrowserWindow {
   BrowserWindow(const BrowserWindow&) = delete;
   BrowserWindow& operator=(const BrowserWindow&) = delete;
 
+  // A browser control: a "Shell Embedding" child of parent at place with the page's panes in
+  // it and no band site, on the calling thread. Its window owns it and ends it when destroyed;
+  // Quit leaves it open. Raises HRESULT_FROM_WIN32 of the last error when the window
+  // cannot be made.
+  static BrowserWindow& Embed(HWND parent, const RECT& place);
+  bool embedded() const { return embedded_; }
+
+  // The frame, or the control's own window.
   HWND topWindow() const { return top_; }
   HWND bandSiteWindow() const { return bandSite_; }
   // "Shell DocObject View", and the page's "Internet Explorer_Server" inside it.
@@ -111,7 +119,7 @@ class BrowserWindow {
   Bars bars;
 
   // Creates the band by ProgID, sites it, reads its sizes and shows it, as the browser does.
-  // Returns the failing HRESULT of the first step that failed.
+  // Returns the failing HRESULT of the first step that failed; a control has no band site.
   HRESULT AddBand(const std::string& progId);
   // Hides, closes and unsites the band, then releases it.
   void RemoveBand();
@@ -171,7 +179,10 @@ class BrowserWindow {
   void attachObject(Pane& pane);
   void unloadPane(Pane& pane);
   void teardown();
+  BrowserWindow(HWND parent, const RECT& place);
+  static LRESULT CALLBACK embeddingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+  const bool embedded_;
   HWND top_ = nullptr;
   HWND bandSite_ = nullptr;
   HWND paneWindow_ = nullptr;

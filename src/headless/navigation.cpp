@@ -191,6 +191,11 @@ bool BrowserWindow::showPage(Pane& pane, const Fetched& page) {
     pane.window->host = pageWindow_;
   }
   dom::DocumentData& doc = *pane.window->document;
+  RECT control{};
+  if (embedded_ && pane.isTop() && ui::GetClientRect(top_, &control)) {
+    doc.viewportWidth = control.right;
+    doc.viewportHeight = control.bottom;
+  }
   doc.url = page.url;
   doc.readyState = "uninitialized";
   fire([&](browser::Events& sink) { sink.NavigateComplete2(pane.webBrowser(), page.url); });

@@ -76,8 +76,11 @@ void setBar(const WebBrowser::Impl& impl, Bar member, bool value) {
   call(impl, [&](BrowserWindow& w, Pane&) { w.bars.*member = value; });
 }
 
+// A control keeps its place in its parent's client area.
 void resize(BrowserWindow& w, long width, long height) {
-  const RECT r = frameRect(w);
+  RECT r = frameRect(w), parent{};
+  if (ui::GetWindowRect(ui::GetParent(w.topWindow()), &parent))
+    r.left -= parent.left, r.top -= parent.top;
   ui::MoveWindow(w.topWindow(), r.left, r.top, static_cast<int>(width), static_cast<int>(height),
                  TRUE);
 }
@@ -234,6 +237,10 @@ WebBrowser NewWindow() {
   platform::check(com::CoCreateInstance(com::CLSIDFromProgID(headless::kBrowserProgId), nullptr,
                                         IID_IWebBrowser2, created.putVoid()));
   return WebBrowser::FromUnknown(created);
+}
+
+WebBrowser NewControl(HWND parent, const RECT& place) {
+  return headless::BrowserWindow::Embed(parent, place).page().webBrowser();
 }
 
 }  // namespace browser

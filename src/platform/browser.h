@@ -1,9 +1,11 @@
 // The browser port: the browser window object (IWebBrowser2) as the system uses it, its events
-// (DWebBrowserEvents2), the process's browser windows (ShellWindows) and new browser windows.
+// (DWebBrowserEvents2), the process's browser windows (ShellWindows), new browser windows and
+// browser controls in a window of the system's.
 // A platform implements every member of DocumentObject and WebBrowser, their Impl types,
-// identical() for browsers, ShellWindows and NewWindow; the system implements Events. No
-// member answers a status; failures raise: 91 for a member of Nothing, 70 for the document of
-// another origin's frame, the browser's failing HRESULT otherwise (a closed window's too).
+// identical() for browsers, ShellWindows, NewWindow and NewControl; the system implements
+// Events. No member answers a status; failures raise: 91 for a member of Nothing, 70 for the
+// document of another origin's frame, the browser's failing HRESULT otherwise (a closed
+// window's too).
 #pragma once
 
 #include <memory>
@@ -107,5 +109,11 @@ class WebBrowser : public platform::Handle<WebBrowserImpl> {
 std::vector<WebBrowser> ShellWindows();
 // A new browser window, created as "InternetExplorer.Application" creates one; not yet visible.
 WebBrowser NewWindow();
+// A new browser control, shown in parent's client area at place (pixels) and showing
+// about:blank until it is navigated; ShellWindows does not list it. It lives as long as its
+// window: destroying parent closes it. Raises the failing HRESULT: HRESULT_FROM_WIN32 of
+// ERROR_INVALID_WINDOW_HANDLE for a parent that is no window, the control's own failure to be
+// created or activated in place otherwise.
+WebBrowser NewControl(HWND parent, const RECT& place);
 
 }  // namespace browser

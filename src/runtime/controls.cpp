@@ -7,7 +7,6 @@
 #include "runtime/error.h"
 #include "platform/system.h"
 #include "runtime/form.h"
-#include "runtime/guard.h"
 
 namespace ui {
 namespace {
@@ -152,25 +151,10 @@ void CommandButton::appendPaint(std::vector<PaintItem>& items) const {
   items.push_back({RECT{left, top, left + text.cx, top + text.cy}, TextItem{Caption, Font}});
 }
 
-// A window the user closed already is gone: nothing to report.
-BrowserControl::~BrowserControl() {
-  if (!window_) return;
-  platform::guarded(
-      "BrowserControl", [](std::string_view, const platform::Error&) {}, [&] { window_.Quit(); });
-}
-
 void BrowserControl::Navigate2(const std::string& url) {
-  if (!window_) {
-    window_ = browser::NewWindow();
-    for (auto bar : {&browser::WebBrowser::setAddressBar, &browser::WebBrowser::setMenuBar,
-                     &browser::WebBrowser::setStatusBar, &browser::WebBrowser::setToolBar})
-      (window_.*bar)(false);
-    window_.setWidth(Width);
-    window_.setHeight(Height);
-  }
+  if (!window_) window_ = browser::NewControl(form_.hWnd(), formRect());
   address_ = url;
   window_.Navigate2(url);
-  window_.setVisible(true);
 }
 
 Timer::Timer(Form& form) : form_(form), id_(nextTimerId()) {

@@ -136,21 +136,21 @@ class PictureBox : public Control {
   long ScaleHeight() const { return Height; }
 };
 
-// A web page at the control's size. The page opens in a browser window of its own, made on the
-// first navigation, shown without bars and closed with the control; it is not drawn inside the
-// form.
+// A web page in the form: a browser control made on the first navigation as a child window of
+// the form at the control's rectangle, and closed with the form's window. Moving the control
+// after that does not move the page.
 class BrowserControl : public Control {
  public:
-  explicit BrowserControl(Form& form) : Control(form) {}
-  ~BrowserControl() override;
-  // Raises what the browser raises.
+  explicit BrowserControl(Form& form) : Control(form), form_(form) {}
+  // Loads the form first; raises what the browser raises.
   void Navigate2(const std::string& url);
   // The address last navigated to; empty before the first navigation.
   const std::string& address() const { return address_; }
-  // The browser window, or nothing before the first navigation.
+  // The browser control, or nothing before the first navigation.
   const browser::WebBrowser& window() const { return window_; }
 
  private:
+  Form& form_;
   browser::WebBrowser window_;
   std::string address_;
 };

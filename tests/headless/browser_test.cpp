@@ -186,6 +186,29 @@ TEST_F(BrowserTest, ClosingAsksTheSinksFirst) {
   EXPECT_EQ(raised([&] { recorder.top.LocationURL(); }), headless::kDisconnected);
 }
 
+// The control's own events go to its sinks; only its window's end ends it, not Quit.
+TEST_F(BrowserTest, AControlInAWindowIsUnlistedOutlivesQuitAndGoesWithItsParent) {
+  EXPECT_EQ(raised([] {
+              browser::NewControl(reinterpret_cast<HWND>(0x2), RECT{0, 0, 9, 9});
+            }),
+            HRESULT_FROM_WIN32(1400));
+  browser::WebBrowser control = browser::NewControl(window.topWindow(), RECT{8, 8, 308, 339});
+  EXPECT_FALSE(listed(control));
+  Recorder own;
+  own.top = control;
+  const platform::Connection ownConnection = control.connect(own);
+  control.Navigate2(pageUrl("left.html"));
+  ASSERT_TRUE(testing_support::waitFor([&] { return !control.Busy(); }));
+  EXPECT_EQ(own.seen,
+            "BeforeNavigate2 page left.html; NavigateComplete2 page left.html; "
+            "DocumentComplete page left.html; ");
+  EXPECT_EQ(recorder.seen, "");
+  control.Quit();
+  EXPECT_EQ(control.LocationURL(), pageUrl("left.html"));
+  window.Quit();
+  EXPECT_EQ(raised([&] { control.LocationURL(); }), headless::kDisconnected);
+}
+
 TEST(BrowserThreadTest, AWindowOnAThreadOfItsOwnIsListedUntilItQuits) {
   testing_support::ModuleFolder dir;
   headless::BrowserThread thread;

@@ -2,9 +2,11 @@
 // pane and page windows, read back through user32 for a few widths and counts, and the two
 // dialogs Done Clipping opens. No HTML engine runs here: the page's document and body are
 // scripted objects answering the client area the bar reads.
+#include <cstdio>
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../band/band_site.h"
@@ -13,6 +15,7 @@
 #include "band/mdlToolband.h"
 #include "check.h"
 #include "clip/mdlClip.h"
+#include "loopback.h"
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmDoneClipping.h"
 #include "dialogs/frmOverLimit.h"
@@ -21,6 +24,7 @@
 #include "page/SharedReferences.h"
 #include "scripted.h"
 #include "toolbar/frmToolband.h"
+#include "win32/wide.h"
 
 namespace smoke {
 namespace {
@@ -211,11 +215,121 @@ std::string titleOf(HWND hwnd) {
   return std::string(title, title + wcslen(title));
 }
 
-// Shown modally by the bar, centred on it, with the title and size of its design; Edit Clip
-// closes it.
+// The dialog's child window at place (left, top, width, height) in its client area, or null.
+HWND childAt(HWND dialog, const std::vector<long>& place) {
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    if (std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top} == place) return c;
+  }
+  return nullptr;
+}
+
+std::string classesBelow(HWND hwnd) {
+  std::string names;
+  EnumChildWindows(
+      hwnd,
+      [](HWND child, LPARAM to) {
+        wchar_t name[64]{};
+        GetClassNameW(child, name, 64);
+        auto& text = *reinterpret_cast<std::string*>(to);
+        text.append(text.empty() ? "" : " > ").append(win32::narrow(name));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&names));
+  return names.empty() ? "no window" : names;
+}
+
+// The events of the control's navigations, in order; NavigateError with its status in hex.
+struct PageEvents : browser::Events {
+  std::string seen;
+  void BeforeNavigate2(const browser::WebBrowser&, const std::string&, long, const std::string&,
+                       const std::string&, const std::string&, bool&) override {
+    seen += "BeforeNavigate2 ";
+  }
+  void NavigateComplete2(const browser::WebBrowser&, const std::string&) override {
+    seen += "NavigateComplete2 ";
+  }
+  void DocumentComplete(const browser::WebBrowser&, const std::string&) override {
+    seen += "DocumentComplete ";
+  }
+  void NavigateError(const browser::WebBrowser&, const std::string&, const std::string&,
+                     long status, bool&) override {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(status));
+    seen += "NavigateError " + std::string(hex) + " ";
+  }
+  // Waits until a navigation has ended one way or the other; answers its events.
+  std::string ended() {
+    pumpUntil(
+        [&] {
+          return seen.find("DocumentComplete") != seen.npos || seen.find("Error") != seen.npos;
+        },
+        std::chrono::seconds(3));
+    return std::exchange(seen, {});
+  }
+  std::string after(browser::WebBrowser& page, const std::string& url) {
+    page.Navigate2(url);
+    return ended();
+  }
+};
+
+template <class Read>
+std::string answer(Read&& read) {
+  try {
+    return read();
+  } catch (const platform::Error& e) {
+    return "raised " + std::to_string(e.number);
+  }
+}
+
+// 200 with a small page titled "Over", once.
+struct PageServer : OneShotServer {
+  PageServer()
+      : OneShotServer(
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 44\r\n"
+            "Connection: close\r\n\r\n<html><title>Over</title><p>1000</p></html>",
+            "\r\n\r\n") {}
+};
+
+// The control in the page's place asked the content host for the page and took its address;
+// what else it shows, and the events of a served page and of a closed port, are measured.
+void checkPage(const std::string& title, HWND host, browser::WebBrowser page,
+               const PageServer& content, const std::string& path) {
+  const HWND embedding = FindWindowExW(host, nullptr, L"Shell Embedding", nullptr);
+  expect(embedding && place(embedding, host) == place(host, host),
+         title + ": the control does not fill its place: " + classesBelow(host));
+  PageEvents events;
+  const platform::Connection connection = page.connect(events);
+  const std::string own = events.ended();
+  const std::string asked = content.received.substr(0, content.received.find('\r'));
+  expect(asked == "GET " + path + " HTTP/1.1", title + ": the content host was asked " + asked);
+  const std::string url = "http://" + content.address() + path;
+  const auto location = [&] { return answer([&] { return page.LocationURL(); }); };
+  expect(pumpUntil([&] { return location() == url; }, std::chrono::seconds(2)),
+         title + ": LocationURL reads " + location());
+  const std::string shown = classesBelow(host) + "; Document " +
+                            answer([&] { return page.Document().typeName(); }) +
+                            ", LocationName '" + answer([&] { return page.LocationName(); }) + "'";
+  PageServer again;
+  const std::string served = events.after(page, "http://" + again.address() + "/again.htm");
+  const std::string refused = events.after(page, "http://127.0.0.1:9/closed.htm");
+  expect(refused.starts_with("BeforeNavigate2 NavigateError "),
+         title + ": a closed port gave " + refused);
+  std::printf("measured: %s: %s; its page then: %s; a served page: %s; a closed port: %s\n",
+              title.c_str(), shown.c_str(), own.c_str(), served.c_str(), refused.c_str());
+}
+
+// Shown modally by the bar, centred on it, with the title and size of its design and its page in
+// a child window at the page's place; Edit Clip closes it, and the page with it.
 template <class F>
-void checkOverLimit(Stage& stage, const std::string& title, long height) {
+void checkOverLimit(Stage& stage, const std::string& title, long height, long pageHeight,
+                    const std::string& path) {
+  PageServer content;
+  ReplaceServiceHosts(ServiceHostsAt(content.address()));
   F& dialog = ui::Instance<F>::get();
+  HWND host = nullptr;
   stage.inModal(
       title + " ran no modal loop", [&] { dialog.Show(ui::vbModal, &bar()); },
       [&] {
@@ -225,19 +339,30 @@ void checkOverLimit(Stage& stage, const std::string& title, long height) {
                       {322, height, (2 * owner[0] + owner[2]) / 2, (2 * owner[1] + owner[3]) / 2},
                       title + ": the size and centre (the bar's centre)");
         expect(titleOf(dialog.hWnd()) == title, "the title reads " + titleOf(dialog.hWnd()));
+        host = childAt(dialog.hWnd(), {8, 8, 300, pageHeight});
+        const bool shown = host && IsWindowVisible(host) && dialog.wbOverLimit.window();
+        if (expect(shown, title + ": no browser control shown at (8, 8), 300 x " +
+                              std::to_string(pageHeight) + " in the client area"))
+          checkPage(title, host, dialog.wbOverLimit.window(), content, path);
         const RECT edit = dialog.cmdCancel.formRect();
         SendMessageW(dialog.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON,
                      MAKELPARAM(edit.left + 2, edit.top + 2));
         SendMessageW(dialog.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(edit.left + 2, edit.top + 2));
       });
   expect(!ui::Instance<F>::exists(), title + ": Edit Clip left the dialog loaded");
+  expect(!IsWindow(host), title + ": the page outlives the dialog");
+  ReplaceServiceHosts(ServiceHostsAt("127.0.0.1:9"));
 }
 
 void checkOverLimitDialogs(Stage& stage) {
+  WSADATA winsock;
+  WSAStartup(MAKEWORD(2, 2), &winsock);
   stage.body->answer("clientWidth", win32::Value(1000L));
   bar().ShowClipBar();
-  checkOverLimit<frmOverLimit>(stage, "Folverra sharing limit", 404);
-  checkOverLimit<frmOverLimitBlog>(stage, "Over Clip-to-Blog Limit", 364);
+  checkOverLimit<frmOverLimit>(stage, "Folverra sharing limit", 404, 331, "/overlimit_image.htm");
+  checkOverLimit<frmOverLimitBlog>(stage, "Over Clip-to-Blog Limit", 364, 291,
+                                   "/overlimit_image_blog.htm");
+  WSACleanup();
 }
 
 // The clip button switches clipping on and off through the real windows: the bar comes and goes

@@ -51,8 +51,12 @@ constexpr MenuPage kMenuPages[] = {
     {"/faq/", "Frequently asked questions", "How clipping, sharing and limits work."},
     {"/how-to-clip/", "How to clip", "Press Clip, point at what you want, click to add it."},
     {"/publishing-limit/", "Publishing limit", "A shared clip holds up to 1000 characters."},
-    {"/overlimit_image.htm", "Over the limit", "This clip is over the sharing limit."},
-    {"/overlimit_image_blog.htm", "Over the blog limit", "This clip is too long to blog."},
+    {"/overlimit_image.htm", "Over the limit",
+     "A clip you share by e-mail, print or save holds up to 1000 characters of text, and this "
+     "one has more. Save it privately to keep all of it, or press Edit Clip and take some out."},
+    {"/overlimit_image_blog.htm", "Over the blog limit",
+     "A clip posted to a blog holds up to 1000 characters of text, and this one has more. Press "
+     "Edit Clip, take some of it out and post it again."},
 };
 
 std::string readFile(const std::filesystem::path& file) {
