@@ -1,11 +1,9 @@
 // The http port on the real XMLHTTP: the sink's default member, bytes both ways, and the hosts
 // the port refuses before MSXML sees them.
-#include <winsock2.h>
-
-#include <thread>
 #include <vector>
 
 #include "check.h"
+#include "loopback.h"
 #include "platform/http.h"
 
 namespace smoke {
@@ -14,46 +12,6 @@ namespace {
 constexpr std::int32_t kPending = static_cast<std::int32_t>(0x8000000Au);
 constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x800C0005u);
 const std::string kBody("<clip>\xC3\xA9\0\xFF</clip>", 16);
-
-// One connection on a free loopback port, answered with 201 and kBody; what came in is kept.
-struct OneShotServer {
-  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  int port = 0;
-  std::string received;
-  std::thread thread;
-
-  OneShotServer() {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof a;
-    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener, 1);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
-    port = ntohs(a.sin_port);
-    thread = std::thread([this] { answer(); });
-  }
-  ~OneShotServer() {
-    closesocket(listener);
-    thread.join();
-  }
-  void answer() {
-    SOCKET c = accept(listener, nullptr, nullptr);
-    if (c == INVALID_SOCKET) return;
-    char buffer[4096];
-    while (received.find(kBody) == std::string::npos) {
-      const int n = recv(c, buffer, sizeof buffer, 0);
-      if (n <= 0) break;
-      received.append(buffer, static_cast<std::size_t>(n));
-    }
-    const std::string reply =
-        "HTTP/1.1 201 Created\r\nContent-Length: " + std::to_string(kBody.size()) +
-        "\r\nConnection: close\r\n\r\n" + kBody;
-    send(c, reply.data(), static_cast<int>(reply.size()), 0);
-    shutdown(c, SD_SEND);
-    closesocket(c);
-  }
-};
 
 // Runs the queue until the request reaches state 4, for ten seconds at most.
 std::vector<int> postAndWait(http::Request& r, const std::string& url) {
@@ -75,10 +33,9 @@ std::vector<int> postAndWait(http::Request& r, const std::string& url) {
 }  // namespace
 
 void runHttpChecks() {
-  WSADATA winsock;
-  WSAStartup(MAKEWORD(2, 2), &winsock);
+  const Winsock winsock;
   attempt("XMLHTTP on loopback", [] {
-    OneShotServer server;
+    LoopbackServer server(httpReply("201 Created", kBody));
     auto r = http::Request::Create();
     expectRaise(kPending, "status before send", [&] { r.status(); });
     const auto states = postAndWait(r, "http://127.0.0.1:" + std::to_string(server.port) + "/x");
@@ -86,7 +43,7 @@ void runHttpChecks() {
            "states did not run from 1 to 4");
     expect(r.status() == 201 && r.statusText() == "Created", "wrong status");
     expect(r.responseText() == kBody, "the answer did not come back byte for byte");
-    expect(server.received.find(kBody) != std::string::npos, "the body was not sent as is");
+    expect(server.body() == kBody, "the body was not sent as is");
   });
   attempt("XMLHTTP to a refused host", [] {
     auto r = http::Request::Create();
@@ -97,7 +54,6 @@ void runHttpChecks() {
   auto r = http::Request::Create();
   expectRaise(E_INVALIDARG, "open of an https address",
               [&] { r.open("GET", "https://127.0.0.1/", true); });
-  WSACleanup();
 }
 
 }  // namespace smoke
