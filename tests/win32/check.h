@@ -164,5 +164,6 @@ void runBandChecks();
 void runClipBarChecks();
 void runKeywordChecks();
 void runCaptureChecks();
+void runExchangeChecks();
 
 }  // namespace smoke
