@@ -70,13 +70,15 @@ std::optional<platform::Error> expectRaise(std::int32_t number, const std::strin
 
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
 // asks of its browser; given events, it answers IConnectionPointContainer through that object.
-// Its Document is document, or fails with documentFailure when there is none.
-void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure, void* document);
+// Its Document is document, or fails with documentFailure when there is none. Given told, it
+// writes there a line for each bar, size and navigation it is told ("Width 759").
+void* NewFakeBrowser(HWND window, void* events, HRESULT documentFailure, void* document,
+                     std::string* told);
 inline com::Ptr<IUnknown> fakeBrowser(HWND window = nullptr, IUnknown* events = nullptr,
                                       HRESULT documentFailure = E_NOTIMPL,
-                                      IDispatch* document = nullptr) {
+                                      IDispatch* document = nullptr, std::string* told = nullptr) {
   return com::Ptr<IUnknown>::adopt(
-      static_cast<IUnknown*>(NewFakeBrowser(window, events, documentFailure, document)));
+      static_cast<IUnknown*>(NewFakeBrowser(window, events, documentFailure, document, told)));
 }
 
 // A reference to a value of that type.
@@ -162,5 +164,6 @@ void runBandChecks();
 void runClipBarChecks();
 void runKeywordChecks();
 void runCaptureChecks();
+void runExchangeChecks();
 
 }  // namespace smoke

@@ -9,27 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "../band/band_site.h"
-#include "band/Configuration.h"
-#include "band/mdlCommon.h"
-#include "band/mdlToolband.h"
-#include "check.h"
-#include "clip/mdlClip.h"
 #include "loopback.h"
-#include "dialogs/frmClipBar.h"
-#include "dialogs/frmDoneClipping.h"
-#include "dialogs/frmOverLimit.h"
-#include "dialogs/frmOverLimitBlog.h"
-#include "dialogs/frmPleaseClipSomething.h"
-#include "page/SharedReferences.h"
-#include "scripted.h"
+#include "stage.h"
 #include "toolbar/frmToolband.h"
 #include "win32/wide.h"
 
 namespace smoke {
 namespace {
-
-using Scripted = com::Ptr<ScriptedObject>;
 
 // Where a window is from another's top-left corner (or the screen's), and its width and height.
 std::vector<long> place(HWND hwnd, HWND from = nullptr) {
@@ -48,91 +34,6 @@ void expectNumbers(const std::vector<long>& got, const std::vector<long>& wanted
   for (const long n : wanted) line.append(" ").append(std::to_string(n));
   expect(got == wanted, line);
 }
-
-// Work posted here runs inside whichever loop pumps the thread's queue: a modal form's too.
-LRESULT CALLBACK probeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg != WM_APP) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  auto* work = reinterpret_cast<std::function<void()>*>(lParam);
-  (*work)();
-  delete work;
-  return 0;
-}
-
-// The browser's frame with its pane and the page's window in it, a band sited on a browser
-// whose document is scripted, and a clip of count characters.
-struct Stage {
-  ServiceHosts product = Service();
-  HWND frame = CreateWindowExW(0, L"STATIC", L"Folverra clip bar", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               0, 0, 1200, 700, nullptr, nullptr, nullptr, nullptr);
-  HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 40, 1100, 600, frame,
-                              nullptr, nullptr, nullptr);
-  HWND page = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 1100, 600, pane,
-                              nullptr, nullptr, nullptr);
-  HWND probe = nullptr;
-  Scripted body = ScriptedObject::make();
-  Scripted document = ScriptedObject::make();
-
-  Stage() {
-    // The band's start-up request goes to a loopback port nothing answers on.
-    ReplaceServiceHosts(ServiceHostsAt("127.0.0.1:9"));
-    body->answer("clientLeft", win32::Value(0L)).answer("clientTop", win32::Value(0L));
-    document->typeNamed("DispHTMLDocument").answer("body", body);
-    SetToolbandSite(BandSite::Create(
-        frame, fakeBrowser(frame, nullptr, E_NOTIMPL, com::Ptr<IDispatch>(document.get()).get())));
-    g_hWndBrowserPane() = pane;
-    g_hWndIEServer() = page;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = probeProc;
-    wc.lpszClassName = L"FolverraClipBarProbe";
-    RegisterClassW(&wc);
-    probe = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                            nullptr);
-  }
-  ~Stage() {
-    ui::Instance<frmDoneClipping>::Unload();
-    ui::Instance<frmPleaseClipSomething>::Unload();
-    ui::Instance<frmOverLimit>::Unload();
-    ui::Instance<frmOverLimitBlog>::Unload();
-    ui::Instance<frmClipBar>::Unload();
-    SetToolbandSite({});
-    g_hWndBrowserPane() = nullptr;
-    g_hWndIEServer() = nullptr;
-    g_ClipXML() = {};
-    DestroyWindow(probe);
-    DestroyWindow(frame);
-    ReplaceServiceHosts(product);
-  }
-  void clip(long characters) {
-    g_ClipXML() = {};
-    InitClipXML();
-    if (characters == 0) return;
-    xml::Node frame = g_ClipXML().createElement("frame");
-    frame.setAttribute("type", "IHTMLTxtRange");
-    frame.appendChild(g_ClipXML().createElement("content"))
-        .appendChild(g_ClipXML().createCDATASection(std::string(characters, 'x')));
-    g_ClipXML().documentElement().appendChild(frame);
-  }
-  // Runs check inside the modal loop that open starts.
-  void inModal(const std::string& what, const std::function<void()>& open,
-               const std::function<void()>& check) {
-    bool seen = false;
-    const auto work = new std::function<void()>([&] { seen = true, check(); });
-    PostMessageW(probe, WM_APP, 0, reinterpret_cast<LPARAM>(work));
-    open();
-    expect(seen, what);
-  }
-  // Clicks Done Clipping; check runs inside the modal loop of the form the click opens.
-  void doneClipping(const std::string& what, const std::function<void()>& check) {
-    inModal(
-        "Done Clipping " + what, [] { clickDoneClipping(); }, check);
-  }
-  static void clickDoneClipping() {
-    const RECT r = ui::Instance<frmClipBar>::get().imgDoneClipping.formRect();
-    const HWND bar = ui::Instance<frmClipBar>::get().hWnd();
-    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
-    SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
-  }
-};
 
 frmClipBar& bar() {
   return ui::Instance<frmClipBar>::get();
@@ -285,30 +186,28 @@ std::string answer(Read&& read) {
 }
 
 // 200 with a small page titled "Over", once.
-struct PageServer : OneShotServer {
+struct PageServer : LoopbackServer {
   PageServer()
-      : OneShotServer(
-            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 44\r\n"
-            "Connection: close\r\n\r\n<html><title>Over</title><p>1000</p></html>",
-            "\r\n\r\n") {}
+      : LoopbackServer(httpReply("200 OK", "<html><title>Over</title><p>1000</p></html>")) {}
+  std::string address() const { return "127.0.0.1:" + std::to_string(port); }
 };
 
 // The control in the page's place asked the content host for the page and took its address;
 // what else it shows, and the events of a served page and of a closed port, are measured.
-void checkPage(const std::string& title, HWND host, browser::WebBrowser page,
-               const PageServer& content, const std::string& path) {
+void checkPage(const std::string& title, HWND host, browser::WebBrowser page, PageServer& content,
+               const std::string& path) {
   const HWND embedding = FindWindowExW(host, nullptr, L"Shell Embedding", nullptr);
   expect(embedding && place(embedding, host) == place(host, host),
          title + ": the control does not fill its place: " + classesBelow(host));
   PageEvents events;
   const platform::Connection connection = page.connect(events);
   const std::string own = events.ended();
-  const std::string asked = content.received.substr(0, content.received.find('\r'));
-  expect(asked == "GET " + path + " HTTP/1.1", title + ": the content host was asked " + asked);
   const std::string url = "http://" + content.address() + path;
   const auto location = [&] { return answer([&] { return page.LocationURL(); }); };
   expect(pumpUntil([&] { return location() == url; }, std::chrono::seconds(2)),
          title + ": LocationURL reads " + location());
+  const std::string asked = content.request().substr(0, content.request().find('\r'));
+  expect(asked == "GET " + path + " HTTP/1.1", title + ": the content host was asked " + asked);
   const std::string shown = classesBelow(host) + "; Document " +
                             answer([&] { return page.Document().typeName(); }) +
                             ", LocationName '" + answer([&] { return page.LocationName(); }) + "'";
@@ -355,14 +254,12 @@ void checkOverLimit(Stage& stage, const std::string& title, long height, long pa
 }
 
 void checkOverLimitDialogs(Stage& stage) {
-  WSADATA winsock;
-  WSAStartup(MAKEWORD(2, 2), &winsock);
+  const Winsock winsock;
   stage.body->answer("clientWidth", win32::Value(1000L));
   bar().ShowClipBar();
   checkOverLimit<frmOverLimit>(stage, "Folverra sharing limit", 404, 331, "/overlimit_image.htm");
   checkOverLimit<frmOverLimitBlog>(stage, "Over Clip-to-Blog Limit", 364, 291,
                                    "/overlimit_image_blog.htm");
-  WSACleanup();
 }
 
 // The clip button switches clipping on and off through the real windows: the bar comes and goes

@@ -1,53 +1,91 @@
-// One connection on a free loopback port: what comes in is kept until it holds `until`, then
-// `reply` goes back and the connection closes. The caller starts Winsock.
+// A service stand-in for the checks: one connection on a free loopback port, answered with the
+// reply it was given once the request has come in whole; the request is kept.
 #pragma once
 
 #include <winsock2.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 namespace smoke {
 
-struct OneShotServer {
-  const std::string reply, until;
-  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  int port = 0;
-  std::string received;
-  std::thread thread;
+// Winsock for as long as one lives.
+struct Winsock {
+  WSADATA data{};
+  Winsock() { WSAStartup(MAKEWORD(2, 2), &data); }
+  ~Winsock() { WSACleanup(); }
+};
 
-  OneShotServer(std::string reply, std::string until)
-      : reply(std::move(reply)), until(std::move(until)) {
+// A whole answer that closes its connection.
+inline std::string httpReply(const std::string& status, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+class LoopbackServer {
+ public:
+  explicit LoopbackServer(std::string reply) : reply_(std::move(reply)) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof a;
-    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener, 1);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size);
+    bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(listener_, 1);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &size);
     port = ntohs(a.sin_port);
-    thread = std::thread([this] { answer(); });
+    thread_ = std::thread([this] { answer(); });
   }
-  ~OneShotServer() {
-    closesocket(listener);
-    thread.join();
+  ~LoopbackServer() { finish(); }
+
+  // A loopback port that nothing listens on.
+  static int unusedPort() { return LoopbackServer("").port; }
+
+  int port = 0;
+
+  // The request as it came in, headers and body; empty when none came.
+  const std::string& request() {
+    finish();
+    return received_;
   }
-  std::string address() const { return "127.0.0.1:" + std::to_string(port); }
+  std::string body() {
+    const std::size_t end = request().find("\r\n\r\n");
+    return end == std::string::npos ? std::string() : received_.substr(end + 4);
+  }
 
  private:
+  void finish() {
+    if (listener_ != INVALID_SOCKET) closesocket(listener_);
+    listener_ = INVALID_SOCKET;
+    if (thread_.joinable()) thread_.join();
+  }
+  // Whole once the headers have ended and as many bytes as they announce have followed.
+  bool whole() const {
+    const std::size_t end = received_.find("\r\n\r\n");
+    if (end == std::string::npos) return false;
+    const std::size_t length = received_.find("Content-Length:");
+    const std::size_t wanted =
+        length < end ? std::strtoul(received_.c_str() + length + 15, nullptr, 10) : 0;
+    return received_.size() >= end + 4 + wanted;
+  }
   void answer() {
-    SOCKET c = accept(listener, nullptr, nullptr);
+    const SOCKET c = accept(listener_, nullptr, nullptr);
     if (c == INVALID_SOCKET) return;
     char buffer[4096];
-    while (received.find(until) == std::string::npos) {
+    while (!whole()) {
       const int n = recv(c, buffer, sizeof buffer, 0);
       if (n <= 0) break;
-      received.append(buffer, static_cast<std::size_t>(n));
+      received_.append(buffer, static_cast<std::size_t>(n));
     }
-    send(c, reply.data(), static_cast<int>(reply.size()), 0);
+    send(c, reply_.data(), static_cast<int>(reply_.size()), 0);
     shutdown(c, SD_SEND);
     closesocket(c);
   }
+
+  SOCKET listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  std::string reply_;
+  std::string received_;
+  std::thread thread_;
 };
 
 }  // namespace smoke
