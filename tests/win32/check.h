@@ -162,5 +162,6 @@ void runBandChecks();
 void runClipBarChecks();
 void runKeywordChecks();
 void runCaptureChecks();
+void runContextMenuChecks();
 
 }  // namespace smoke

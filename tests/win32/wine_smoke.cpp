@@ -65,6 +65,7 @@ const Check kGroups[] = {
     {"clipbar", runClipBarChecks},
     {"keywords", runKeywordChecks},
     {"capture", runCaptureChecks},
+    {"contextmenu", runContextMenuChecks},
 };
 
 }  // namespace
