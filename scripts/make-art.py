@@ -383,6 +383,35 @@ def selection_button():
     return pixel
 
 
+def menu_background():
+    """102 x 169: the context menu's panel, a dark edge, an orange head with its title, white
+    under the slider and a grey foot behind the two buttons."""
+    head = lettering(["CLIP AREA"], 2, (255, 255, 255),
+                     lambda x, y: tuple(round(a + (b - a) * y / 24)
+                                        for a, b in zip((255, 170, 40), (220, 120, 0))), 102, 25)
+
+    def pixel(x, y):
+        if x in (0, 101) or y in (0, 168):
+            return PALETTE["k"]
+        if y < 25:
+            return head(x, y)
+        if y >= 136:
+            return (222, 226, 232)
+        return (255, 255, 255)
+
+    return pixel
+
+
+def menu_ticks(positions):
+    """13 x 76: a mark for each of the slider's positions, evenly from top to bottom."""
+    rows = {round(i * 75 / (positions - 1)) for i in range(positions)}
+
+    def pixel(x, y):
+        return PALETTE["s"] if y in rows and 2 <= x <= 10 else (255, 255, 255)
+
+    return pixel
+
+
 def write(name, width, height, pixel):
     with open(os.path.join(ASSETS, name + ".bmp"), "wb") as f:
         f.write(bmp(width, height, pixel))
@@ -418,6 +447,16 @@ def main():
               lettering([word], 3, white, button_face(113, 32, (255, 170, 40), (220, 120, 0)),
                         113, 32))
     write("done_divider", 343, 2, lambda x, y: (120, 170, 60) if y == 0 else (40, 90, 0))
+    # The in-page context menu: its panel, the slider's tick marks for 2 to 11 positions, and the
+    # buttons that clip the chosen level and close the menu.
+    write("menu_background", 102, 169, menu_background())
+    for positions in range(2, 12):
+        write("menu_ticks%d" % positions, 13, 76, menu_ticks(positions))
+    write("menu_lumora", 46, 23,
+          lettering(["CLIP"], 2, white, button_face(46, 23, (255, 170, 40), (220, 120, 0)), 46, 23))
+    write("menu_cancel", 46, 23,
+          lettering(["CLOSE"], 2, white, button_face(46, 23, (150, 150, 150), (100, 100, 100)),
+                    46, 23))
 
 
 if __name__ == "__main__":

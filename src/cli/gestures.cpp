@@ -13,10 +13,12 @@
 #include "cli/session.h"
 #include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
+#include "dialogs/frmContextMenu.h"
 #include "dialogs/frmDoneClipping.h"
 #include "dialogs/frmOverLimit.h"
 #include "dialogs/frmOverLimitBlog.h"
 #include "dialogs/frmPleaseClipSomething.h"
+#include "headless/keyboard.h"
 #include "headless/pointer.h"
 #include "platform/ui.h"
 #include "runtime/form.h"
@@ -44,6 +46,9 @@ constexpr Named kGestures[] = {
     {"--page-out", Gesture::PageOut, true},
     {"--done", Gesture::Done, true},
     {"--over-limit", Gesture::OverLimit, true},
+    {"--slider", Gesture::Slider, true},
+    {"--menu-lumora", Gesture::MenuLumora, false},
+    {"--menu-cancel", Gesture::MenuCancel, false},
 };
 
 constexpr const char* kDoneChoices[] = {"save", "email", "blog", "print", "cancel"};
@@ -207,6 +212,7 @@ Gesture makeGesture(Gesture::Kind kind, const std::string& value) {
       break;
     case Gesture::ClickOverlay:
     case Gesture::ClickMarker:
+    case Gesture::Slider:
       if (!number(at, g.number) || *at || g.number < 0)
         throw UsageError{"a number is wanted, not '" + value + "'"};
       break;
@@ -270,6 +276,13 @@ void Session::perform(const Gesture& g) {
       break;
     case Gesture::OverLimit:
       break;  // answered by the Done Clipping before it
+    case Gesture::Slider:
+      moveMenuSlider(g.number);
+      break;
+    case Gesture::MenuLumora:
+    case Gesture::MenuCancel:
+      clickMenuButton(g.kind);
+      break;
   }
   ui::DoEvents();
 }
@@ -334,8 +347,18 @@ void Session::clickClipButton() {
 
 void Session::moveTo(const Target& t) {
   if (hovered_ && !hovered_.is(t.doc)) moveOut();
+  followWithCursor(t);
   headless::pointer::move(t.doc, t.x, t.y);
   hovered_ = t.doc;
+}
+
+// The screen's cursor goes with the mouse over the page, where the context menu opens; in a
+// frame it stays where it was.
+void Session::followWithCursor(const Target& t) const {
+  const std::vector<html::Document> docs = documents(window_.page());
+  if (docs.empty() || !docs.front().is(t.doc)) return;
+  POINT at{static_cast<LONG>(t.x), static_cast<LONG>(t.y)};
+  if (ui::ClientToScreen(window_.pageWindow(), &at)) ui::SetCursorPos(at.x, at.y);
 }
 
 void Session::moveOut() {
@@ -400,6 +423,37 @@ void Session::awaitAnswer(const std::vector<browser::WebBrowser>& before) {
   if (equals == std::string::npos || !store) return;
   std::ifstream in(*store / (url.substr(equals + 1) + ".xml"), std::ios::binary);
   if (in) posted_ = std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+namespace {
+
+// The menu as the user sees it: open over the page.
+frmContextMenu& openMenu(const char* gesture) {
+  frmContextMenu* menu = shown<frmContextMenu>();
+  if (!menu || !ui::IsWindowVisible(menu->hWnd()))
+    throw UsageError{std::string(gesture) +
+                     " needs the context menu: right-click a framed element"};
+  return *menu;
+}
+
+}  // namespace
+
+// Key presses from where the slider stands; they are handled with the gesture's events.
+void Session::moveMenuSlider(long value) {
+  frmContextMenu& menu = openMenu("--slider");
+  const long upper = menu.LumoraSlider.Max();
+  if (value > upper)
+    throw UsageError{"the menu's slider runs from 0 to " + std::to_string(upper) + ", not " +
+                     std::to_string(value)};
+  headless::MoveSliderTo(menu.LumoraSlider.hWnd(), value);
+}
+
+void Session::clickMenuButton(Gesture::Kind button) {
+  const bool lumora = button == Gesture::MenuLumora;
+  frmContextMenu& menu = openMenu(lumora ? "--menu-lumora" : "--menu-cancel");
+  const std::string before = lastClipIndex();
+  clickControl(menu, lumora ? menu.imgLumora : menu.imgCancel);
+  if (lumora) lastPath_ = lastClipIndex() != before ? lastClipPath() : std::nullopt;
 }
 
 std::vector<std::string> unsentFiles() {

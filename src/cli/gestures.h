@@ -29,12 +29,15 @@ struct Gesture {
     ClickMarker,
     PageOut,
     Done,
-    OverLimit
+    OverLimit,
+    Slider,
+    MenuLumora,
+    MenuCancel
   } kind;
   std::string argument;
   std::string overLimit;       // of Done: the answer to an over-limit dialog it brings up
   long width = 0, height = 0;  // of Resize
-  long number = 0;             // of ClickOverlay and ClickMarker
+  long number = 0;             // of ClickOverlay, ClickMarker and Slider
 };
 
 // The gesture an option names, with its value when it takes one; nothing for another option.
@@ -71,11 +74,15 @@ class Session {
   Target marker(long number) const;
   void clickClipButton();
   void moveTo(const Target& t);
+  void followWithCursor(const Target& t) const;
   void moveOut();
   void click(const Target& t, long button);
   void select(const Target& t);
   void pageOut(const std::string& file) const;
   void doneClipping(const Gesture& g);
+  // The in-page context menu: its slider moved with the keys, its buttons clicked.
+  void moveMenuSlider(long value);
+  void clickMenuButton(Gesture::Kind button);
   // The save's answer: a window opened on its page, or a record of its failure.
   void awaitAnswer(const std::vector<browser::WebBrowser>& before);
 

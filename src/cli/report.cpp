@@ -7,6 +7,7 @@
 #include "band/mdlCommon.h"
 #include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
+#include "dialogs/frmContextMenu.h"
 #include "page/ElementPath.h"
 #include "page/SharedReferences.h"
 #include "platform/system.h"
@@ -54,10 +55,17 @@ ordered_json rectOf(long left, long top, long width, long height) {
   return ordered_json::array({left, top, width, height});
 }
 
+// The thread's form of that class when its window is there; none before it loads or once unloaded.
+template <class F>
+F* loadedForm() {
+  return ui::Instance<F>::exists() && ui::Instance<F>::get().isLoaded() ? &ui::Instance<F>::get()
+                                                                        : nullptr;
+}
+
 ordered_json clipBarState() {
-  if (!ui::Instance<frmClipBar>::exists() || !ui::Instance<frmClipBar>::get().isLoaded())
-    return nullptr;
-  frmClipBar& bar = ui::Instance<frmClipBar>::get();
+  frmClipBar* loaded = loadedForm<frmClipBar>();
+  if (!loaded) return nullptr;
+  frmClipBar& bar = *loaded;
   RECT w{};
   ui::GetWindowRect(bar.hWnd(), &w);
   POINT origin{w.left, w.top};
@@ -161,6 +169,42 @@ std::string placement(const ordered_json& r) {
   return out.str();
 }
 
+// Each entry of the level list with the element it stands for; level is the slider's value that
+// chooses it, null for an element passed over.
+ordered_json contextMenuState() {
+  frmContextMenu* loaded = loadedForm<frmContextMenu>();
+  if (!loaded) return nullptr;
+  frmContextMenu& menu = *loaded;
+  RECT w{};
+  ui::GetWindowRect(menu.hWnd(), &w);
+  ordered_json levels = ordered_json::array();
+  for (const frmContextMenu::Level& l : menu.walkLevels())
+    levels.push_back({{"entry", l.entry},
+                      {"tag", l.element ? ordered_json(l.element.tagName()) : nullptr},
+                      {"path", l.element ? ordered_json(ElementPath(l.element)) : nullptr},
+                      {"column", l.column},
+                      {"level", l.offered ? ordered_json(l.level) : ordered_json(nullptr)}});
+  return {{"shown", static_cast<bool>(ui::IsWindowVisible(menu.hWnd()))},
+          {"position", ordered_json::array({w.left, w.top})},
+          {"levels", levels},
+          {"slider", menu.LumoraSlider.Value()}};
+}
+
+void printContextMenu(const ordered_json& menu) {
+  if (menu.is_null()) {
+    std::cout << "context menu: not loaded\n";
+    return;
+  }
+  std::cout << "context menu: " << (menu["shown"].get<bool>() ? "shown" : "hidden") << " at "
+            << menu["position"][0] << ',' << menu["position"][1] << ", slider at " << menu["slider"]
+            << '\n';
+  for (const ordered_json& l : menu["levels"])
+    std::cout << "  " << (l["level"].is_null() ? std::string(" ") : l["level"].dump()) << ' '
+              << l["entry"].get<std::string>() << ' '
+              << (l["path"].is_null() ? std::string("(gone)") : l["path"].get<std::string>())
+              << (l["column"].get<bool>() ? " (column)" : "") << '\n';
+}
+
 ordered_json orNull(const std::optional<std::string>& text) {
   return text ? ordered_json(*text) : ordered_json(nullptr);
 }
@@ -185,6 +229,7 @@ ordered_json clipState(const headless::BrowserWindow& window, const Session& ses
   return {{"mode", ui::Instance<frmToolband>::get().bLumoraMode},
           {"clipBar", readOr(clipBarState)},
           {"frame", readOr([&] { return frameState(window); })},
+          {"contextMenu", readOr(contextMenuState)},
           {"clip", clip ? ordered_json(clip.xml()) : ordered_json(nullptr)},
           {"overlays", readOr(overlays)},
           {"markers", readOr([&] { return markers(window); })},
@@ -222,6 +267,7 @@ void printForPerson(const ordered_json& s) {
     for (const char* side : {"left", "top", "right", "bottom"})
       std::cout << "  " << side << ' ' << placement(frame[side]) << '\n';
   }
+  printContextMenu(s["contextMenu"]);
   std::cout << "clip: " << (s["clip"].is_null() ? "none" : s["clip"].get<std::string>()) << '\n';
   std::cout << "last path: "
             << (s["lastPath"].is_null() ? "none" : s["lastPath"].get<std::string>()) << '\n';

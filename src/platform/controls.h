@@ -76,6 +76,21 @@ struct ToolTipItem {
 void SetToolTips(HWND hwnd, const std::vector<ToolTipItem>& items);
 void InvalidateRect(HWND hwnd);
 
+// The slider: the common controls' trackbar, a child window standing upright, without tick marks
+// or value tip, its lower bound at the top. A new one runs from 0 to 100 at 0. The user moves it
+// with the keys a step at a time (Up or Left lower the value, Down or Right raise it), by a fifth
+// of the range (Page Up, Page Down) or to a bound (Home, End); every key tells the parent with
+// WM_VSCROLL, lParam the slider's window. Bounds and value set in code tell nothing; a value is
+// kept within the bounds, and a bound set past the value brings the value with it. Null when the
+// window cannot be made.
+HWND CreateSlider(HWND parent, int x, int y, int width, int height);
+void SetSliderLower(HWND slider, long lower);
+void SetSliderUpper(HWND slider, long upper);
+void SetSliderValue(HWND slider, long value);
+long SliderLower(HWND slider);
+long SliderUpper(HWND slider);
+long SliderValue(HWND slider);
+
 constexpr int vbLeftButton = 1;
 constexpr int vbRightButton = 2;
 constexpr int vbMiddleButton = 4;

@@ -175,6 +175,71 @@ void Timer::setEnabled(bool enabled) {
     ui::KillTimer(form_.hwnd_, id_);
 }
 
+Slider::Slider(Form& form) : form_(form) {
+  form.sliders_.push_back(this);
+}
+
+Slider::~Slider() {
+  std::erase(form_.sliders_, this);
+}
+
+void Slider::create(HWND form) {
+  hwnd_ =
+      CreateSlider(form, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top);
+  const long value = value_;
+  setMin(min_);
+  setMax(max_);
+  setValue(value);
+}
+
+long Slider::Min() const {
+  return hwnd_ ? SliderLower(hwnd_) : min_;
+}
+
+long Slider::Max() const {
+  return hwnd_ ? SliderUpper(hwnd_) : max_;
+}
+
+long Slider::Value() const {
+  return hwnd_ ? SliderValue(hwnd_) : value_;
+}
+
+void Slider::setMin(long min) {
+  min_ = min;
+  if (!hwnd_) return;
+  SetSliderLower(hwnd_, min);
+  value_ = SliderValue(hwnd_);
+}
+
+void Slider::setMax(long max) {
+  max_ = max;
+  if (!hwnd_) return;
+  SetSliderUpper(hwnd_, max);
+  value_ = SliderValue(hwnd_);
+}
+
+void Slider::setValue(long value) {
+  value_ = value;
+  if (!hwnd_) return;
+  SetSliderValue(hwnd_, value);
+  value_ = SliderValue(hwnd_);
+}
+
+void Slider::Move(long left, long top, long width, long height) {
+  rect_ = {static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(left + width),
+           static_cast<LONG>(top + height)};
+  if (hwnd_)
+    ui::MoveWindow(hwnd_, static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                   static_cast<int>(height), TRUE);
+}
+
+void Slider::scrolled() {
+  const long value = SliderValue(hwnd_);
+  if (value == value_) return;
+  value_ = value;
+  if (ValueChange) ValueChange();
+}
+
 const Picture& ImageList::item(long index) const {
   if (index < 0 || index >= Count()) platform::raise(kSubscriptOutOfRange);
   return images_[static_cast<std::size_t>(index)];

@@ -4,9 +4,11 @@
 // pointer. Timers post WM_TIMER to their form's window.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/browser.h"
@@ -174,6 +176,50 @@ class Timer {
   UINT_PTR id_;
   bool enabled_ = false;
 };
+
+// The slider (ui::CreateSlider), a child window of its form made when the form loads; until then
+// it keeps what it is given. ValueChange runs when the user has moved the value, not when code
+// sets it.
+class Slider {
+ public:
+  explicit Slider(Form& form);
+  ~Slider();
+  Slider(const Slider&) = delete;
+  Slider& operator=(const Slider&) = delete;
+
+  long Min() const;
+  long Max() const;
+  long Value() const;
+  void setMin(long min);
+  void setMax(long max);
+  void setValue(long value);
+  // In pixels of the form's client area.
+  void Move(long left, long top, long width, long height);
+  // The slider's window; null before its form has loaded.
+  HWND hWnd() const { return hwnd_; }
+  std::function<void()> ValueChange;
+
+ private:
+  friend class Form;
+  void create(HWND form);
+  // The slider told its form of a move.
+  void scrolled();
+  Form& form_;
+  HWND hwnd_ = nullptr;
+  RECT rect_{0, 0, 30, 100};
+  long min_ = 0;
+  long max_ = 10;
+  long value_ = 0;  // as last seen: a move that changes nothing is no change
+};
+
+// A control array: count controls of the form, each made as T(form).
+template <class T, std::size_t N>
+std::array<T, N> ControlArray(Form& form) {
+  return [&]<std::size_t... I>(std::index_sequence<I...>) {
+    return std::array<T, N>{{(static_cast<void>(I), T(form))...}};
+  }
+  (std::make_index_sequence<N>{});
+}
 
 class ImageList {
  public:

@@ -89,6 +89,7 @@ void Form::Load() {
   // Timers enabled before there was a window start with it.
   for (Timer* timer : timers_)
     if (timer->Enabled()) timer->setEnabled(true);
+  for (Slider* slider : sliders_) slider->create(hwnd_);
   Form_Load();
 }
 
@@ -231,6 +232,12 @@ LRESULT Form::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       (lParam & 0xFFFF) == HTCLIENT && showControlCursor())
     return TRUE;
   if (msg == WM_TIMER) timer(static_cast<UINT_PTR>(wParam));
+  if (msg == WM_VSCROLL)
+    for (Slider* slider : sliders_)
+      if (slider->hwnd_ && slider->hwnd_ == reinterpret_cast<HWND>(lParam)) {
+        slider->scrolled();
+        break;
+      }
   if (msg == WM_MOUSEMOVE) {
     const POINT point = pointOf(lParam);
     Form_MouseMove(buttonsOf(wParam), shiftOf(wParam), point.x, point.y);

@@ -15,6 +15,7 @@ namespace ui {
 // (see Instance); Load creates the window and runs Form_Load once, Unload runs Form_Unload and
 // destroys the window.
 class Control;
+class Slider;
 class Timer;
 
 // Show's modes and StartUpPosition's values, as the run-time named them.
@@ -89,6 +90,7 @@ class Form {
   friend class Instance;
   friend class Control;
   friend class Timer;
+  friend class Slider;
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   // Deletes an unloaded form, or, while one of its own handlers is still running (it unloaded
   // itself), once the outermost of them has returned.
@@ -111,6 +113,7 @@ class Form {
   HWND hwnd_ = nullptr;
   std::vector<Control*> controls_;  // in z-order, bottom first
   std::vector<Timer*> timers_;
+  std::vector<Slider*> sliders_;
   Control* pressed_ = nullptr;
   int handling_ = 0;  // depth of this form's handlers on the stack
   bool retired_ = false;

@@ -328,3 +328,52 @@ TEST(ServeCommand, ServesUntilSignalledAndStoresInTheFolderGiven) {
     std::fclose(s.out);
   }
 }
+
+namespace {
+
+// The menu a right click opens on a cell of the grid: its slider frames the column, its buttons
+// clip that column or close the menu.
+TEST(FolverraCommand, ClipWorksTheContextMenu) {
+  testing_support::ModuleFolder dir;
+  const std::string clip = "clip " + pageUrl("clipping.html").substr(7) + " --clip-button ";
+  const auto json = [&](const std::string& gestures) {
+    const Outcome r = run(clip + gestures + " --json");
+    EXPECT_EQ(r.status, 0) << r.out;
+    return nlohmann::json::parse(r.out, nullptr, false);
+  };
+  const auto none = json("--move-to '#b2'");
+  EXPECT_TRUE(none["contextMenu"].is_null());
+  const auto slid = json("--right-click '#b2' --slider 1");
+  ASSERT_FALSE(slid.is_discarded());
+  EXPECT_EQ(slid["contextMenu"]["shown"], true);
+  EXPECT_EQ(slid["contextMenu"]["slider"], 1);
+  EXPECT_EQ(slid["contextMenu"]["levels"][1], nlohmann::json({{"entry", "COL"},
+                                                              {"tag", "TD"},
+                                                              {"path", "ELEMENT-ID[b2]/"},
+                                                              {"column", true},
+                                                              {"level", 1}}));
+  EXPECT_EQ(slid["frame"]["element"]["tag"], "TABLE") << "the column's frame spans the table";
+  const auto clipped = json("--right-click '#b2' --slider 1 --menu-lumora");
+  EXPECT_EQ(clipped["lastPath"], "ELEMENT-ID[b2]/");
+  EXPECT_NE(clipped["clip"].get<std::string>().find("column=\"true\""), std::string::npos);
+  EXPECT_EQ(clipped["contextMenu"]["shown"], false);
+  const auto closed = json("--right-click '#b2' --menu-cancel");
+  EXPECT_EQ(closed["contextMenu"]["shown"], false);
+  EXPECT_TRUE(closed["clip"].is_null());
+  expectAll(run(clip + "--right-click '#b2'"),
+            {"context menu: shown at ", "  1 COL ELEMENT-ID[b2]/ (column)\n", "    -TBODY "});
+  struct Case {
+    const char* gestures;
+    const char* says;
+  } const refused[] = {{"--slider 1", "--slider needs the context menu"},
+                       {"--right-click '#b2' --slider 9", "slider runs from 0 to "},
+                       {"--slider x", "a number is wanted"},
+                       {"--menu-lumora", "--menu-lumora needs the context menu"}};
+  for (const Case& c : refused) {
+    const Outcome r = run(clip + c.gestures);
+    EXPECT_EQ(r.status, 2) << c.gestures;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+  }
+}
+
+}  // namespace

@@ -165,5 +165,6 @@ void runClipBarChecks();
 void runKeywordChecks();
 void runCaptureChecks();
 void runExchangeChecks();
+void runContextMenuChecks();
 
 }  // namespace smoke

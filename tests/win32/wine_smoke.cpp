@@ -66,6 +66,7 @@ const Check kGroups[] = {
     {"keywords", runKeywordChecks},
     {"capture", runCaptureChecks},
     {"exchange", runExchangeChecks},
+    {"contextmenu", runContextMenuChecks},
 };
 
 }  // namespace
