@@ -29,12 +29,16 @@ struct Gesture {
     ClickMarker,
     PageOut,
     Done,
-    OverLimit
+    OverLimit,
+    HoverButton,
+    SelectionButton,
+    Scroll
   } kind;
   std::string argument;
   std::string overLimit;       // of Done: the answer to an over-limit dialog it brings up
   long width = 0, height = 0;  // of Resize
   long number = 0;             // of ClickOverlay and ClickMarker
+  long x = 0, y = 0;           // of Scroll
 };
 
 // The gesture an option names, with its value when it takes one; nothing for another option.
@@ -75,6 +79,9 @@ class Session {
   void click(const Target& t, long button);
   void select(const Target& t);
   void pageOut(const std::string& file) const;
+  void clickHoverButton();
+  void clickSelectionButton();
+  void scroll(long x, long y) const;
   void doneClipping(const Gesture& g);
   // The save's answer: a window opened on its page, or a record of its failure.
   void awaitAnswer(const std::vector<browser::WebBrowser>& before);
