@@ -238,22 +238,17 @@ TEST(FolverraCommand, ClipClicksTheHoverAndSelectionButtons) {
     EXPECT_EQ(r.status, 0) << r.out;
     return nlohmann::json::parse(r.out, nullptr, false);
   };
-  const struct {
-    const char* gestures;
-    int picture;
-    long top;
-  } cases[] = {{"--move-to '#video'", 0, 210},
-               {"--move-to '#video' --hover-button", 1, 210},
-               {"--move-to '#video' --hover-button --hover-button", 0, 210},
-               {"--move-to '#video' --scroll 0,100", 0, 110}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.gestures);
-    const auto state = json(c.gestures);
-    EXPECT_EQ(state["hoverButton"]["shown"], true);
-    EXPECT_EQ(state["hoverButton"]["picture"], c.picture);
-    EXPECT_EQ(state["hoverButton"]["rect"], (std::vector<long>{500 - 77, c.top, 67, 19}));
-  }
-  EXPECT_TRUE(json("")["hoverButton"].is_null());
+  const auto shown = [](int picture, int top) {
+    return nlohmann::json{{"shown", true}, {"picture", picture}, {"rect", {423, top, 67, 19}}};
+  };
+  const std::pair<const char*, nlohmann::json> cases[] = {
+      {"", nullptr},
+      {"--move-to '#video'", shown(0, 210)},
+      {"--move-to '#video' --hover-button", shown(1, 210)},
+      {"--move-to '#video' --hover-button --hover-button", shown(0, 210)},
+      {"--move-to '#video' --scroll 0,100", shown(0, 110)}};
+  for (const auto& [gestures, button] : cases)
+    EXPECT_EQ(json(gestures)["hoverButton"], button) << gestures;
 
   const auto clipped = json("--select '#words' --selection-button");
   EXPECT_NE(clipped["clip"].get<std::string>().find("type=\"IHTMLTxtRange\""), std::string::npos);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "clipping_page.h"
 #include "dialogs/frmMouseOver.h"
@@ -9,20 +9,17 @@
 
 namespace {
 
-using namespace std::string_literals;
-
 struct ButtonsTest : ClippingPage {
   void TearDown() override {
     ui::Instance<frmMouseOver>::Unload();
     ClippingPage::TearDown();
   }
   // Presses and releases a mouse button over the control, as a user does.
-  static void press(ui::Form& form, const ui::Control& control, UINT down = WM_LBUTTONDOWN,
-                    UINT up = WM_LBUTTONUP) {
+  static void press(ui::Form& form, const ui::Control& control, UINT down = WM_LBUTTONDOWN) {
     const RECT r = control.formRect();
     const LPARAM at = (static_cast<LPARAM>(r.top + 2) << 16) | (r.left + 2);
     ui::SendMessage(form.hWnd(), down, 0, at);
-    ui::SendMessage(form.hWnd(), up, 0, at);
+    ui::SendMessage(form.hWnd(), down + 1, 0, at);  // its button's release
   }
   static frmMouseOver& hoverButtonOn(const html::Element& object) {
     frmMouseOver& button = ui::Instance<frmMouseOver>::get();
@@ -31,10 +28,10 @@ struct ButtonsTest : ClippingPage {
     return button;
   }
   static int picture() {
-    const frmMouseOver& button = ui::Instance<frmMouseOver>::get();
-    for (int i = 0; i < 3; ++i)
-      if (button.imgLumora[i].Visible) return i;
-    return -1;
+    const auto& pictures = ui::Instance<frmMouseOver>::get().imgLumora;
+    return static_cast<int>(std::find_if(pictures.begin(), pictures.end(),
+                                         [](const ui::Image& p) { return p.Visible; }) -
+                            pictures.begin());
   }
   static void addFrame(const std::string& clipIndex) {
     InitClipXML();
@@ -50,9 +47,8 @@ TEST_F(ButtonsTest, TheHoverButtonClipsThenUnclipsWhateverTheMouseButton) {
   doc.body().insertAdjacentHTML("beforeEnd", "<object id=player width=160 height=100></object>");
   const html::Element player = byId("player");
   frmMouseOver& button = hoverButtonOn(player);
-  ASSERT_EQ(picture(), 0);
   const std::string index = std::to_string(g_ClipIndex());
-  press(button, button.imgLumora[0], WM_RBUTTONDOWN, WM_RBUTTONUP);
+  press(button, button.imgLumora[0], WM_RBUTTONDOWN);
   expectedRecords = 1;
   EXPECT_EQ(player.getAttribute("clip-index"), index);
   EXPECT_EQ(picture(), 1);
@@ -66,24 +62,20 @@ TEST_F(ButtonsTest, TheHoverButtonClipsThenUnclipsWhateverTheMouseButton) {
   ASSERT_EQ(frames().size(), 1u);
   EXPECT_EQ(frames()[0].getAttribute("clip-index"), "earlier");
   EXPECT_EQ(picture(), 0);
-  button.setObjectElement(player);
-  EXPECT_EQ(picture(), 0);
 }
 
 TEST_F(ButtonsTest, AVideoWhoseEmbeddingIsDisabledOnlyExplains) {
-  const html::Document watch = headless::dom::newDocument(
-      "<embed id=v width=200 height=100><input name=embed_code value='Embedding disabled'>",
-      "http://" + std::string(kVideoSiteHost) + "/watch?v=1");
+  const html::Document watch =
+      headless::dom::newDocument("<embed id=v><input name=embed_code value='Embedding disabled'>",
+                                 "http://" + std::string(kVideoSiteHost) + "/watch?v=1");
   frmMouseOver& button = hoverButtonOn(watch.getElementById("v"));
-  ASSERT_EQ(picture(), 2);
   const std::size_t before = headless::MessageBoxesShown().size();
   const std::int32_t index = g_ClipIndex();
   press(button, button.imgLumora[2]);
-  const std::vector<headless::ShownMessageBox> boxes = headless::MessageBoxesShown();
-  ASSERT_EQ(boxes.size(), before + 1);
-  EXPECT_EQ(boxes.back().text + "|" + boxes.back().caption,
-            kEmbeddingDisabledMessage + "|"s + kProjectName);
-  EXPECT_EQ(boxes.back().type, MB_OK);
+  ASSERT_EQ(headless::MessageBoxesShown().size(), before + 1);
+  const headless::ShownMessageBox box = headless::MessageBoxesShown().back();
+  EXPECT_EQ(box.text, kEmbeddingDisabledMessage);
+  EXPECT_EQ(box.caption + " " + std::to_string(box.type), std::string(kProjectName) + " 0");
   EXPECT_EQ(picture(), 2);
   EXPECT_EQ(g_ClipIndex(), index) << "nothing was clipped";
 }
@@ -94,44 +86,15 @@ TEST_F(ButtonsTest, AClipIndexFindsOnlyTheFrameThatReadsTheSame) {
   const struct {
     const char* attribute;
     int picture;
-  } cases[] = {{"7", 1},  {"it's", 1},         {"a\"b", 1},           {" 7", 0},
-               {"07", 0}, {"x' or '1'='1", 0}, {"7'] | //*[@x='", 0}, {"]]>&<frame/>", 0},
-               {"", 0}};
-  const html::Element video = byId("video");
+  } cases[] = {{"7", 1},  {"it's", 1},         {"a\"b", 1},
+               {" 7", 0}, {"x' or '1'='1", 0}, {"7'] | //*[@x='", 0}};
+  html::Element video = byId("video");
   frmMouseOver& button = hoverButtonOn(video);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.attribute);
-    byId("video").setAttribute("clip-index", c.attribute);
+    video.setAttribute("clip-index", c.attribute);
     button.setObjectElement(video);
     EXPECT_EQ(picture(), c.picture);
-  }
-}
-
-// 77 = the button's width and a gap of 10 left of the right edge; 10 below the top.
-TEST_F(ButtonsTest, TheHoverButtonKeepsToItsObjectsCornerWhileClipping) {
-  const struct {
-    const char* what;
-    std::int16_t mode;
-    bool scroll;  // else a resize
-  } cases[] = {{"scroll", 1, true}, {"resize", 1, false}, {"scroll, not clipping", 0, true}};
-  const html::Element object = byId("more");  // a block as wide as the page
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    window->ResizePage(900, 600);
-    doc.documentElement().setScrollTop(0);
-    frmMouseOver& button = hoverButtonOn(object);
-    PositionObjectClipper();
-    const html::Rect before = object.getBoundingClientRect();
-    ui::Instance<frmToolband>::get().bLumoraMode = c.mode;
-    if (c.scroll)
-      doc.documentElement().setScrollTop(30);
-    else
-      window->ResizePage(700, 600);
-    const html::Rect r = c.mode ? object.getBoundingClientRect() : before;
-    EXPECT_TRUE(ui::IsWindowVisible(button.hWnd()));
-    EXPECT_EQ(testing_support::placeOf(button.hWnd(), window->paneWindow()),
-              (std::array{r.right - 77, r.top + 10, 67L, 19L}));
-    ui::Instance<frmToolband>::get().bLumoraMode = 1;
   }
 }
 
@@ -139,7 +102,6 @@ TEST_F(ButtonsTest, TheSelectionButtonClipsTheSelectionOnceAndGoes) {
   rangeOver(byId("text"));
   proxy->setSelectStart(-1);
   frmClipSelection& button = ui::Instance<frmClipSelection>::get();
-  ASSERT_TRUE(ui::IsWindowVisible(button.hWnd()));
   press(button, button.imgClip);
   ASSERT_EQ(frames().size(), 1u);
   EXPECT_EQ(frames()[0].getAttribute("type"), "IHTMLTxtRange");
@@ -157,7 +119,6 @@ TEST_F(ButtonsTest, TheSelectionButtonClipsTheSelectionOnceAndGoes) {
   expectedRecords = 1;
   EXPECT_EQ(lastRecord(), "frmClipSelection imgClip_Click() 91 ");
   EXPECT_TRUE(ui::Instance<frmClipSelection>::exists() && lost.isLoaded());
-  EXPECT_EQ(frames().size(), 1u);
 }
 
 }  // namespace
