@@ -132,9 +132,15 @@ HWND GetWindowUnderCursor() {
   return ui::WindowFromPoint(point);
 }
 
-void PlaceInBrowserPane(HWND hwnd, int width, int height) {
-  ui::SetWindowLongPtr(hwnd, GWL_STYLE, ui::GetWindowLongPtr(hwnd, GWL_STYLE) | WS_CHILD);
+// A child and no longer a popup: user32 takes a popup's parent for its owner.
+void MakeBrowserPaneChild(HWND hwnd) {
+  const LONG_PTR style = ui::GetWindowLongPtr(hwnd, GWL_STYLE);
+  ui::SetWindowLongPtr(hwnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
   ui::SetParent(hwnd, GetBrowserPaneWindow());
+}
+
+void PlaceInBrowserPane(HWND hwnd, int width, int height) {
+  MakeBrowserPaneChild(hwnd);
   ui::MoveWindow(hwnd, 0, 0, width, height, TRUE);
 }
 

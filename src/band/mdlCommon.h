@@ -37,8 +37,9 @@ void NavigateServiceWindow(const std::string& url);
 HWND GetWindowUnderCursor();
 // The child of the browser's top window that holds the page; 0 when it cannot be found.
 HWND GetBrowserPaneWindow();
-// Makes hwnd a child of the browser pane at its top-left corner, width x height pixels: the
-// floating buttons over the page move with it.
+// Makes hwnd a child of the browser pane: the windows over the page move with it.
+void MakeBrowserPaneChild(HWND hwnd);
+// The same, at the pane's top-left corner, width x height pixels.
 void PlaceInBrowserPane(HWND hwnd, int width, int height);
 // Child-window enumeration callback: stores the first "Internet Explorer_Server" found.
 BOOL CALLBACK FindIEServerProc(HWND hwnd, LPARAM lParam);

@@ -14,7 +14,9 @@
 #include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmContextMenu.h"
+#include "dialogs/frmClipSelection.h"
 #include "dialogs/frmDoneClipping.h"
+#include "dialogs/frmMouseOver.h"
 #include "dialogs/frmOverLimit.h"
 #include "dialogs/frmOverLimitBlog.h"
 #include "dialogs/frmPleaseClipSomething.h"
@@ -49,6 +51,9 @@ constexpr Named kGestures[] = {
     {"--slider", Gesture::Slider, true},
     {"--menu-lumora", Gesture::MenuLumora, false},
     {"--menu-cancel", Gesture::MenuCancel, false},
+    {"--hover-button", Gesture::HoverButton, false},
+    {"--selection-button", Gesture::SelectionButton, false},
+    {"--scroll", Gesture::Scroll, true},
 };
 
 constexpr const char* kDoneChoices[] = {"save", "email", "blog", "print", "cancel"};
@@ -175,6 +180,15 @@ Point aimAt(const html::Document& doc, const html::Element& element) {
   return candidates[0];
 }
 
+// The list comes whether the service answers or not; a service that hangs is given up on.
+void awaitVideoList() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!g_oSupportedVideo() && std::chrono::steady_clock::now() < deadline) {
+    ui::DoEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
 // The clip-index of the clip document's last frame; empty without one.
 std::string lastClipIndex() {
   if (!g_ClipXML()) return {};
@@ -223,6 +237,10 @@ Gesture makeGesture(Gesture::Kind kind, const std::string& value) {
     case Gesture::OverLimit:
       if (!oneOf(value, kOverLimitChoices))
         throw UsageError{"--over-limit takes save-privately or edit-clip, not '" + value + "'"};
+      break;
+    case Gesture::Scroll:
+      if (!number(at, g.x) || *at++ != ',' || !number(at, g.y) || *at || g.x < 0 || g.y < 0)
+        throw UsageError{"--scroll takes X,Y, two numbers from 0, not '" + value + "'"};
       break;
     default:
       break;
@@ -283,6 +301,15 @@ void Session::perform(const Gesture& g) {
     case Gesture::MenuCancel:
       clickMenuButton(g.kind);
       break;
+    case Gesture::HoverButton:
+      clickHoverButton();
+      break;
+    case Gesture::SelectionButton:
+      clickSelectionButton();
+      break;
+    case Gesture::Scroll:
+      scroll(g.x, g.y);
+      break;
   }
   ui::DoEvents();
 }
@@ -337,11 +364,13 @@ Session::Target Session::marker(long number) const {
   throw UsageError{"the page has no selection marker of clip " + std::to_string(number)};
 }
 
-// A user's click comes once the band has laid its buttons out.
+// A user's click comes once the band has laid its buttons out and heard which sites' videos
+// the service supports.
 void Session::clickClipButton() {
   frmToolband& form = ui::Instance<frmToolband>::get();
   MSG msg;
   while (form.tmrLoad.Enabled() && ui::GetMessage(&msg)) ui::DispatchMessage(&msg);
+  awaitVideoList();
   clickControl(form, form.imgClipIt[form.imgClipIt[0].Visible ? 0 : 1]);
 }
 
@@ -454,6 +483,34 @@ void Session::clickMenuButton(Gesture::Kind button) {
   const std::string before = lastClipIndex();
   clickControl(menu, lumora ? menu.imgLumora : menu.imgCancel);
   if (lumora) lastPath_ = lastClipIndex() != before ? lastClipPath() : std::nullopt;
+}
+
+// The picture the button shows, where a user sees it.
+void Session::clickHoverButton() {
+  frmMouseOver* button = shown<frmMouseOver>();
+  if (!button || !ui::IsWindowVisible(button->hWnd()))
+    throw UsageError{"no hover button is shown: move onto a video of a supported site first"};
+  for (const ui::Image& picture : button->imgLumora)
+    if (picture.Visible) {
+      clickControl(*button, picture);
+      return;
+    }
+}
+
+void Session::clickSelectionButton() {
+  frmClipSelection* button = shown<frmClipSelection>();
+  if (!button || !ui::IsWindowVisible(button->hWnd()))
+    throw UsageError{"no selection button is shown: select some text first"};
+  clickControl(*button, button->imgClip);
+}
+
+// The page moves as its scroll bars move it: the window hears of each axis that moved.
+void Session::scroll(long x, long y) const {
+  const std::vector<html::Document> docs = documents(window_.page());
+  if (docs.empty()) throw UsageError{"the page cannot scroll"};
+  html::Element root = docs.front().documentElement();
+  root.setScrollLeft(x);
+  root.setScrollTop(y);
 }
 
 std::vector<std::string> unsentFiles() {

@@ -32,12 +32,16 @@ struct Gesture {
     OverLimit,
     Slider,
     MenuLumora,
-    MenuCancel
+    MenuCancel,
+    HoverButton,
+    SelectionButton,
+    Scroll
   } kind;
   std::string argument;
   std::string overLimit;       // of Done: the answer to an over-limit dialog it brings up
   long width = 0, height = 0;  // of Resize
   long number = 0;             // of ClickOverlay, ClickMarker and Slider
+  long x = 0, y = 0;           // of Scroll
 };
 
 // The gesture an option names, with its value when it takes one; nothing for another option.
@@ -79,6 +83,9 @@ class Session {
   void click(const Target& t, long button);
   void select(const Target& t);
   void pageOut(const std::string& file) const;
+  void clickHoverButton();
+  void clickSelectionButton();
+  void scroll(long x, long y) const;
   void doneClipping(const Gesture& g);
   // The in-page context menu: its slider moved with the keys, its buttons clicked.
   void moveMenuSlider(long value);

@@ -8,6 +8,7 @@
 #include "clip/mdlClip.h"
 #include "dialogs/frmClipBar.h"
 #include "dialogs/frmContextMenu.h"
+#include "dialogs/frmMouseOver.h"
 #include "page/ElementPath.h"
 #include "page/SharedReferences.h"
 #include "platform/system.h"
@@ -62,15 +63,20 @@ F* loadedForm() {
                                                                         : nullptr;
 }
 
+// Where a window lies in its parent's client area, and its size.
+ordered_json placeInParent(HWND hwnd) {
+  RECT w{};
+  ui::GetWindowRect(hwnd, &w);
+  POINT origin{w.left, w.top};
+  ui::ScreenToClient(ui::GetParent(hwnd), &origin);
+  return rectOf(origin.x, origin.y, w.right - w.left, w.bottom - w.top);
+}
+
 ordered_json clipBarState() {
   frmClipBar* loaded = loadedForm<frmClipBar>();
   if (!loaded) return nullptr;
   frmClipBar& bar = *loaded;
-  RECT w{};
-  ui::GetWindowRect(bar.hWnd(), &w);
-  POINT origin{w.left, w.top};
-  ui::ScreenToClient(ui::GetParent(bar.hWnd()), &origin);
-  ordered_json window = rectOf(origin.x, origin.y, w.right - w.left, w.bottom - w.top);
+  ordered_json window = placeInParent(bar.hWnd());
   window.push_back(static_cast<bool>(ui::IsWindowVisible(bar.hWnd())));
   ordered_json controls = ordered_json::object();
   const std::pair<const char*, const ui::Control*> named[] = {
@@ -94,6 +100,18 @@ ordered_json clipBarState() {
           {"word", bar.lblCharsRemaingingText.caption()},
           {"window", window},
           {"controls", controls}};
+}
+
+ordered_json hoverButtonState() {
+  frmMouseOver* loaded = loadedForm<frmMouseOver>();
+  if (!loaded) return nullptr;
+  frmMouseOver& button = *loaded;
+  ordered_json picture = nullptr;
+  for (std::size_t i = 0; i < button.imgLumora.size(); ++i)
+    if (button.imgLumora[i].Visible) picture = i;
+  return {{"shown", static_cast<bool>(ui::IsWindowVisible(button.hWnd()))},
+          {"picture", picture},
+          {"rect", placeInParent(button.hWnd())}};
 }
 
 long pixels(const std::string& length) {
@@ -209,6 +227,18 @@ ordered_json orNull(const std::optional<std::string>& text) {
   return text ? ordered_json(*text) : ordered_json(nullptr);
 }
 
+void printHoverButton(const ordered_json& button) {
+  std::cout << "hover button: ";
+  if (button.is_null()) {
+    std::cout << "not loaded\n";
+    return;
+  }
+  const ordered_json& r = button["rect"];
+  std::cout << (button["shown"].get<bool>() ? "shown" : "hidden") << ", picture "
+            << button["picture"] << ", at " << r[0] << ',' << r[1] << ' ' << r[2] << 'x' << r[3]
+            << '\n';
+}
+
 }  // namespace
 
 std::size_t loggedErrorCount() {
@@ -234,6 +264,7 @@ ordered_json clipState(const headless::BrowserWindow& window, const Session& ses
           {"overlays", readOr(overlays)},
           {"markers", readOr([&] { return markers(window); })},
           {"lastPath", orNull(lastPath)},
+          {"hoverButton", readOr(hoverButtonState)},
           {"dialogs", session.dialogs()},
           {"posted", orNull(session.posted())},
           {"opened", orNull(session.opened())},
@@ -271,6 +302,7 @@ void printForPerson(const ordered_json& s) {
   std::cout << "clip: " << (s["clip"].is_null() ? "none" : s["clip"].get<std::string>()) << '\n';
   std::cout << "last path: "
             << (s["lastPath"].is_null() ? "none" : s["lastPath"].get<std::string>()) << '\n';
+  printHoverButton(s["hoverButton"]);
   std::cout << "overlays: " << s["overlays"].size() << '\n';
   for (const ordered_json& o : s["overlays"])
     std::cout << "  clip " << o["clipIndex"] << ": " << o["style"].get<std::string>() << '\n';

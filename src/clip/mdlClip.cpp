@@ -84,20 +84,10 @@ std::int32_t clipIndexOf(const html::Element& element) {
   return value;
 }
 
-// The first frame of the clip with this index goes; indexes match as text. Without a clip
-// document no frame matches.
+// The first frame of the clip with this index goes; indexes match as text.
 void removeFrame(std::int32_t index) {
-  if (!g_ClipXML()) return;
-  xml::Node elements = g_ClipXML().documentElement();
-  const xml::NodeList frames = elements.childNodes();
-  const std::string text = std::to_string(index);
-  for (long i = 0; i < frames.length(); ++i) {
-    const xml::Node frame = frames.item(i);
-    if (frame.getAttribute("clip-index") == text) {
-      elements.removeChild(frame);
-      return;
-    }
-  }
+  const xml::Node frame = ClipFrame(std::to_string(index));
+  if (frame) g_ClipXML().documentElement().removeChild(frame);
 }
 
 // One marker before the selection and one after it. The end marker goes one character back
@@ -213,6 +203,17 @@ std::int32_t& g_ClippedElementCount() {
 }
 std::int32_t& g_ClippedCharCount() {
   return state().clippedCharCount;
+}
+
+// Compared as text, never put into a query: a page's attribute can say anything.
+xml::Node ClipFrame(const std::string& clipIndex) {
+  if (!g_ClipXML()) return {};
+  const xml::NodeList frames = g_ClipXML().documentElement().childNodes();
+  for (long i = 0; i < frames.length(); ++i) {
+    const xml::Node frame = frames.item(i);
+    if (frame.nodeName() == "frame" && frame.getAttribute("clip-index") == clipIndex) return frame;
+  }
+  return {};
 }
 
 // The declaration names no root element: the load leaves the document empty, so the clip

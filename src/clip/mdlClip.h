@@ -28,6 +28,8 @@ std::int32_t& g_ClippedElementCount();
 // clip bar shows, however large the clip.
 std::int32_t& g_ClippedCharCount();
 
+// The first frame of g_ClipXML whose clip-index reads clipIndex; Nothing without one.
+xml::Node ClipFrame(const std::string& clipIndex);
 // Creates g_ClipXML with its empty "elements" root unless it exists.
 void InitClipXML();
 // Empties the lists of elements clipped whole (the overlays stay on their pages).

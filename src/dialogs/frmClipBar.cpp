@@ -66,11 +66,7 @@ frmClipBar::frmClipBar() {
 // A child of the browser's pane, so that it moves with the page and lies over it.
 void frmClipBar::Form_Load() {
   reporter_.guard("Form_Load()", [&] {
-    const HWND hwnd = hWnd();
-    // A child and no longer a popup: user32 takes a popup's parent for its owner.
-    const LONG_PTR style = ui::GetWindowLongPtr(hwnd, GWL_STYLE);
-    ui::SetWindowLongPtr(hwnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
-    ui::SetParent(hwnd, GetBrowserPaneWindow());
+    MakeBrowserPaneChild(hWnd());
     setHeight(kLoadHeight * sys::TwipsPerPixelY());
     imgBackground.Left = 0;
     if (!g_picHandCursor()) return;

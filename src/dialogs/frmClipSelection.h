@@ -16,7 +16,7 @@ class frmClipSelection : public ui::Form {
  public:
   frmClipSelection();
 
-  ui::Image imgClipSelection{*this};
+  ui::Image imgClip{*this};
 
   // The page whose selection the button clips, and the proxy of that page.
   void setDocument(const html::Document& document) { document_ = document; }
@@ -24,9 +24,14 @@ class frmClipSelection : public ui::Form {
   void setWindowProxy(const std::shared_ptr<WindowProxy>& proxy) { proxy_ = proxy; }
   std::shared_ptr<WindowProxy> windowProxy() const { return proxy_; }
 
+  // Clips the selection, empties it and goes; one that fails stays for another try.
+  void imgClip_Click();
+
  protected:
   std::string formName() const override { return "frmClipSelection"; }
+  DWORD formStyle() const override { return ui::kBorderNone; }
   void Form_Load() override;
+  void Form_Unload(int& cancel) override;
 
  private:
   html::Document document_;

@@ -2,14 +2,13 @@
 
 #include "band/Reporter.h"
 #include "band/mdlCommon.h"
+#include "clip/ClipReporter.h"
 #include "clip/mdlClip.h"
 #include "runtime/strings.h"
 
 namespace {
 
 constexpr Reporter kReporter{"LumoraToolbar", "frmMouseOver"};
-// Placing the button is the clip module's routine and reports as such.
-constexpr Reporter kClipReporter{"LumoraClipper", "mdlClip"};
 
 constexpr long kWidth = 67;
 constexpr long kHeight = 19;
@@ -25,12 +24,7 @@ bool isEmbeddingDisabled(const html::Document& page) {
 // The object carries the index of a frame of the clip.
 bool isClipped(const html::Element& object) {
   const std::optional<std::string> index = object.getAttribute("clip-index");
-  if (!index || !g_ClipXML()) return false;
-  // A quote cannot be part of the literal, and no index the clip gives holds one.
-  if (index->find('\'') != std::string::npos) return false;
-  const xml::Node frame =
-      g_ClipXML().documentElement().selectSingleNode("frame[@clip-index='" + *index + "']");
-  return static_cast<bool>(frame);
+  return index && ClipFrame(*index);
 }
 
 }  // namespace
@@ -43,6 +37,9 @@ frmMouseOver::frmMouseOver() {
     imgLumora[i].Container = &pcbWindow;
     imgLumora[i].ToolTipText = "Lumora This!";
     imgLumora[i].setPicture(ui::LoadArt(kPictures[i]));
+    imgLumora[i].MouseUp = [this, i](int, int, long, long) {
+      imgLumora_MouseUp(static_cast<int>(i));
+    };
   }
 }
 
@@ -79,6 +76,24 @@ void frmMouseOver::setObjectElement(const html::Element& element) {
   });
 }
 
+void frmMouseOver::imgLumora_MouseUp(int index) {
+  kReporter.guard("imgLumora_MouseUp()", [&] {
+    if (index == 0) {
+      html::Document page = objectElement_.ownerDocument();
+      PageObject object = objectElement_;
+      std::string path;
+      VARIANT_BOOL column = 0;
+      Clip(page, object, path, column);
+      showPicture(1);
+    } else if (index == 1) {
+      RemoveObject(objectElement_);
+      showPicture(0);
+    } else {
+      ui::MessageBox(hWnd(), kEmbeddingDisabledMessage, kProjectName, MB_OK);
+    }
+  });
+}
+
 void frmMouseOver::showPicture(int index) {
   for (std::size_t i = 0; i < imgLumora.size(); ++i)
     imgLumora[i].Visible = static_cast<int>(i) == index;
@@ -91,11 +106,13 @@ void PositionObjectClipper() {
     const html::Element object = button.ObjectElement();
     if (!object) return;
     const html::Rect r = object.getBoundingClientRect();
-    // Whole pixels throughout, so the half-even rounding of the conversion has no half to round.
-    const long x = r.right - button.ScaleWidth() - 10;
+    const long x = platform::roundHalfEven(static_cast<double>(r.right) -
+                                           static_cast<double>(button.ScaleWidth()) - 10);
     const long y = r.top + 10;
     // The page's client coordinates are the pane's: the page fills it.
-    ui::MoveWindow(button.hWnd(), x, y, button.ScaleWidth(), button.ScaleHeight(), TRUE);
+    ui::MoveWindow(button.hWnd(), static_cast<int>(x), static_cast<int>(y),
+                   static_cast<int>(button.ScaleWidth()), static_cast<int>(button.ScaleHeight()),
+                   TRUE);
     button.Show();
   });
 }

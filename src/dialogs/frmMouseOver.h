@@ -15,6 +15,10 @@
 // reserved example name, for a deployment to replace with the site it serves.
 inline constexpr const char* kVideoSiteHost = "videos.folverra.example";
 
+// What picture 2 says when it is clicked.
+inline constexpr const char* kEmbeddingDisabledMessage =
+    "This video can not be clipped because embedding has been disabled.";
+
 class frmMouseOver : public ui::Form {
  public:
   frmMouseOver();
@@ -27,8 +31,12 @@ class frmMouseOver : public ui::Form {
   void setObjectElement(const html::Element& element);
   html::Element ObjectElement() const { return objectElement_; }
 
+  // Any button: the shown picture's action.
+  void imgLumora_MouseUp(int index);
+
  protected:
   std::string formName() const override { return "frmMouseOver"; }
+  DWORD formStyle() const override { return ui::kBorderNone; }
   void Form_Load() override;
   void Form_Unload(int& cancel) override;
 

@@ -54,6 +54,10 @@ HWND WindowFromPoint(POINT point);
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);
 
+// A modal message box owned by owner's top-level window, on the calling thread: the button
+// chosen (IDOK...), 0 when it cannot be shown.
+int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
+
 BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value);
 HANDLE GetProp(HWND hwnd, const std::string& name);
 HANDLE RemoveProp(HWND hwnd, const std::string& name);

@@ -190,6 +190,9 @@ constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr UINT SWP_NOACTIVATE = 0x0010;
 
+constexpr UINT MB_OK = 0x00000000;
+constexpr int IDOK = 1;
+
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 struct OSVERSIONINFOA {

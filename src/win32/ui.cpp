@@ -135,6 +135,10 @@ BOOL SetCursorPos(int x, int y) {
   return ::SetCursorPos(x, y);
 }
 
+int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  return ::MessageBoxW(owner, win32::wide(text).c_str(), win32::wide(caption).c_str(), type);
+}
+
 BOOL SetProp(HWND hwnd, const std::string& name, HANDLE value) {
   return ::SetPropW(hwnd, win32::wide(name).c_str(), value);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/pages.h"
 #include "standin/standin_fixture.h"
 #include "support.h"
 
@@ -114,6 +115,9 @@ TEST(FolverraCommand, BadArgumentsAndUnreadablePagesGetOneLineAndStatus2) {
        "cannot write the page to '/nonexistent/p.html'"},
       {"clip " + (dir.path() / "page.html").string() + " --over-limit edit-clip", 2,
        "--over-limit answers the dialog of the --done just before it"},
+      {"clip " + (dir.path() / "page.html").string() + " --scroll 5", 2, "--scroll takes X,Y"},
+      {"clip " + (dir.path() / "page.html").string() + " --hover-button", 2,
+       "no hover button is shown"},
       {"serve --port", 2, "--port needs a value"},
       {"serve --port x", 2, "'x' is not a port number"},
       {"serve --port 70000", 2, "'70000' is not a port number"},
@@ -217,6 +221,44 @@ TEST(FolverraCommand, ClipMakesTheUsersGesturesAndReportsTheBarAndTheFrame) {
   std::ifstream written(out);
   const std::string markup{std::istreambuf_iterator<char>(written), {}};
   EXPECT_NE(markup.find("<BODY><DIV id=dvLumBorderBottom style="), std::string::npos) << markup;
+}
+
+// Served as localhost, a site the embedded stand-in lists for videos.
+TEST(FolverraCommand, ClipClicksTheHoverAndSelectionButtons) {
+  testing_support::ModuleFolder dir;
+  testing_support::PageServer server{
+      {{"/video.html",
+        "<p id=words>Words to clip</p><embed id=video src=movie.swf width=200 height=120 "
+        "style='position:absolute;left:300px;top:200px'><div style='position:absolute;"
+        "left:0px;top:1500px;width:10px;height:10px'></div>"}}};
+  std::string page = server.url("/video.html");
+  page.replace(page.find("127.0.0.1"), 9, "localhost");
+  const auto json = [&](const std::string& gestures) {
+    const Outcome r = run("clip " + page + " --clip-button " + gestures + " --json");
+    EXPECT_EQ(r.status, 0) << r.out;
+    return nlohmann::json::parse(r.out, nullptr, false);
+  };
+  const auto shown = [](int picture, int top) {
+    return nlohmann::json{{"shown", true}, {"picture", picture}, {"rect", {423, top, 67, 19}}};
+  };
+  const std::pair<const char*, nlohmann::json> cases[] = {
+      {"", nullptr},
+      {"--move-to '#video'", shown(0, 210)},
+      {"--move-to '#video' --hover-button", shown(1, 210)},
+      {"--move-to '#video' --hover-button --hover-button", shown(0, 210)},
+      {"--move-to '#video' --scroll 0,100", shown(0, 110)}};
+  for (const auto& [gestures, button] : cases)
+    EXPECT_EQ(json(gestures)["hoverButton"], button) << gestures;
+
+  const auto clipped = json("--select '#words' --selection-button");
+  EXPECT_NE(clipped["clip"].get<std::string>().find("type=\"IHTMLTxtRange\""), std::string::npos);
+  EXPECT_EQ(clipped["markers"].size(), 2u);
+  const Outcome again = run(
+      "clip " + page + " --clip-button --select '#words' --selection-button --selection-button");
+  EXPECT_EQ(again.status, 2);
+  EXPECT_NE(again.out.find("no selection button is shown"), std::string::npos) << again.out;
+  expectAll(run("clip " + page + " --clip-button --move-to '#video'"),
+            {"hover button: shown, picture 0, at 423,210 67x19\n"});
 }
 
 TEST(FolverraCommand, SampleClipsTheArticleAndEmailsIt) {

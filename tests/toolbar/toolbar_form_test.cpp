@@ -81,7 +81,7 @@ TEST_F(ToolbarFormTest, SupportedVideoListComesFromTheServiceOrStaysEmpty) {
   for (long i = 0; i < sites.length(); ++i)
     domains.push_back(sites.item(i).getAttribute("domain").value_or(""));
   EXPECT_EQ(domains, (std::vector<std::string>{"video.example.test", "clips.example.test",
-                                               "movies.example.test"}));
+                                               "movies.example.test", "localhost"}));
 
   // Without a service the answer is no XML: the list is an empty document.
   window->RemoveBand();

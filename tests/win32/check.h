@@ -68,6 +68,20 @@ std::optional<platform::Error> expectRaise(std::int32_t number, const std::strin
   return std::nullopt;
 }
 
+// Work handed to it runs inside whichever loop pumps this thread's queue next: a modal form's
+// or a message box's too.
+class Probe {
+ public:
+  Probe();
+  ~Probe();
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
+  void later(std::function<void()> work) const;
+
+ private:
+  HWND hwnd_;
+};
+
 // A new IWebBrowser2 with one reference whose HWND is window, answering only what the band
 // asks of its browser; given events, it answers IConnectionPointContainer through that object.
 // Its Document is document, or fails with documentFailure when there is none. Given told, it
@@ -166,5 +180,6 @@ void runKeywordChecks();
 void runCaptureChecks();
 void runExchangeChecks();
 void runContextMenuChecks();
+void runButtonChecks();
 
 }  // namespace smoke

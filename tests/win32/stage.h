@@ -21,15 +21,6 @@
 
 namespace smoke {
 
-// Work posted here runs inside whichever loop pumps the thread's queue: a modal form's too.
-inline LRESULT CALLBACK probeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg != WM_APP) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  auto* work = reinterpret_cast<std::function<void()>*>(lParam);
-  (*work)();
-  delete work;
-  return 0;
-}
-
 // The browser's frame with its pane and the page's window in it, a band sited on a browser
 // whose document and events are scripted, and a clip of count characters.
 struct Stage {
@@ -40,7 +31,7 @@ struct Stage {
                               nullptr, nullptr, nullptr);
   HWND page = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 1100, 600, pane,
                               nullptr, nullptr, nullptr);
-  HWND probe = nullptr;
+  Probe probe;
   Scripted body = ScriptedObject::make();
   Scripted document = ScriptedObject::make();
   Scripted events = ScriptedObject::make();
@@ -57,12 +48,6 @@ struct Stage {
     SetToolbandSite(BandSite::Create(frame, browser));
     g_hWndBrowserPane() = pane;
     g_hWndIEServer() = page;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = probeProc;
-    wc.lpszClassName = L"FolverraClipBarProbe";
-    RegisterClassW(&wc);
-    probe = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                            nullptr);
   }
   ~Stage() {
     ui::Instance<frmDoneClipping>::Unload();
@@ -74,7 +59,6 @@ struct Stage {
     g_hWndBrowserPane() = nullptr;
     g_hWndIEServer() = nullptr;
     g_ClipXML() = {};
-    DestroyWindow(probe);
     DestroyWindow(frame);
     ReplaceServiceHosts(product);
   }
@@ -92,8 +76,7 @@ struct Stage {
   void inModal(const std::string& what, const std::function<void()>& open,
                const std::function<void()>& check) {
     bool seen = false;
-    const auto work = new std::function<void()>([&] { seen = true, check(); });
-    PostMessageW(probe, WM_APP, 0, reinterpret_cast<LPARAM>(work));
+    probe.later([&] { seen = true, check(); });
     open();
     expect(seen, what);
   }

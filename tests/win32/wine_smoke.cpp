@@ -31,6 +31,35 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait
 
 namespace {
 
+LRESULT CALLBACK probeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_APP) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  auto* work = reinterpret_cast<std::function<void()>*>(lParam);
+  (*work)();
+  delete work;
+  return 0;
+}
+
+}  // namespace
+
+Probe::Probe() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = probeProc;
+  wc.lpszClassName = L"FolverraSmokeProbe";
+  RegisterClassW(&wc);
+  hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                          nullptr);
+}
+
+Probe::~Probe() {
+  DestroyWindow(hwnd_);
+}
+
+void Probe::later(std::function<void()> work) const {
+  PostMessageW(hwnd_, WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(work)));
+}
+
+namespace {
+
 // The ports linked into this program have no error log to write to.
 void countAtBoundary(std::string_view entry, const platform::Error& error) noexcept {
   if (BoundaryCatches::counting) {
@@ -67,6 +96,7 @@ const Check kGroups[] = {
     {"capture", runCaptureChecks},
     {"exchange", runExchangeChecks},
     {"contextmenu", runContextMenuChecks},
+    {"buttons", runButtonChecks},
 };
 
 }  // namespace

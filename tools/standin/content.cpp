@@ -165,12 +165,14 @@ std::string page(std::string_view title, std::string_view body) {
   return out;
 }
 
+// localhost too: pages served on this machine by that name can try the hover button.
 std::string supportedVideoList() {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
          "<sites>\n"
          "  <site domain=\"video.example.test\"/>\n"
          "  <site domain=\"clips.example.test\"/>\n"
          "  <site domain=\"movies.example.test\"/>\n"
+         "  <site domain=\"localhost\"/>\n"
          "</sites>\n";
 }
 
