@@ -163,29 +163,20 @@ ContentFacts factsOf(const html::Document& page, long height, long width) {
   return {height, width, page.fgColor(), page.linkColor(), page.vlinkColor()};
 }
 
-// The frame with its meta and source elements, the steps every capture starts with.
-xml::Document startClip(const html::Document& page, const char* type, const html::Element& element,
-                        const std::string& text) {
-  xml::Document clip = NewClipFrame(type, page.bgColor());
-  BuildMetaNode(page, clip, element, text);
-  BuildSourceNode(clip, page);
-  return clip;
-}
-
-// The capture's document, or Nothing when body raised (reported under routine).
-template <class Body>
-xml::Document captured(const char* routine, Body&& body) {
-  xml::Document clip;
-  kClipReporter.guard(routine, [&] { clip = body(); });
-  return clip;
-}
-
 }  // namespace
 
 std::string EscapeCData(std::string markup) {
   replaceAll(markup, "<![CDATA", "<-##-CDATA-##-");
   replaceAll(markup, "]]>", "#]-]->#");
   return markup;
+}
+
+xml::Document StartClip(const html::Document& page, const char* type, const html::Element& element,
+                        const std::string& text) {
+  xml::Document clip = NewClipFrame(type, page.bgColor());
+  BuildMetaNode(page, clip, element, text);
+  BuildSourceNode(clip, page);
+  return clip;
 }
 
 xml::Document NewClipFrame(const std::string& type, const std::string& backgroundColor) {
@@ -225,8 +216,8 @@ std::string ChildNodesToMarkup(const html::Element& element) {
 
 // The range's size is a number on every engine the toolbar runs on; one without a size reads 0.
 xml::Document ClipIHTMLTxtRange(const html::Document& page, const html::TextRange& range) {
-  return captured("ClipIHTMLTxtRange()", [&] {
-    xml::Document clip = startClip(page, "IHTMLTxtRange", html::Element(), range.text());
+  return Captured("ClipIHTMLTxtRange()", [&] {
+    xml::Document clip = StartClip(page, "IHTMLTxtRange", html::Element(), range.text());
     AppendClipContent(clip, factsOf(page, range.boundingHeight(), range.boundingWidth()),
                       StripScriptElements(StripIFrames(range.htmlText())));
     return clip;
@@ -234,8 +225,8 @@ xml::Document ClipIHTMLTxtRange(const html::Document& page, const html::TextRang
 }
 
 xml::Document ClipHTMLImg(const html::Document& page, const html::Element& image) {
-  return captured("ClipHTMLImg()", [&] {
-    xml::Document clip = startClip(page, "HTMLImg", image, "");
+  return Captured("ClipHTMLImg()", [&] {
+    xml::Document clip = StartClip(page, "HTMLImg", image, "");
     xml::Node body = clip.documentElement().appendChild(clip.createElement("image"));
     const std::pair<const char*, std::string> parts[] = {{"src", image.src()},
                                                          {"alt", image.alt()},
@@ -248,8 +239,8 @@ xml::Document ClipHTMLImg(const html::Document& page, const html::Element& image
 
 xml::Document ClipHTMLElement(const html::Document& page, const html::Element& element,
                               bool column) {
-  return captured("ClipHTMLElement()", [&] {
-    xml::Document clip = startClip(page, "IHTMLTxtRange", element, "");
+  return Captured("ClipHTMLElement()", [&] {
+    xml::Document clip = StartClip(page, "IHTMLTxtRange", element, "");
     const ContentFacts facts = factsOf(page, element.clientHeight(), element.clientWidth());
     AppendClipContent(clip, facts, markupOf(element, column));
     return clip;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "clip/ClipReporter.h"
 #include "platform/html.h"
 #include "platform/xml.h"
 
@@ -32,6 +33,16 @@ struct ContentFacts {
   std::string vlinkColor;
 };
 
+// The capture's document, or Nothing when body raised (reported under routine).
+template <class Body>
+xml::Document Captured(const char* routine, Body&& body) {
+  xml::Document clip;
+  kClipReporter.guard(routine, [&] { clip = body(); });
+  return clip;
+}
+// The frame with its meta and source elements, the steps every capture starts with.
+xml::Document StartClip(const html::Document& page, const char* type, const html::Element& element,
+                        const std::string& text);
 // A new document whose element is a frame of that type over that page background.
 xml::Document NewClipFrame(const std::string& type, const std::string& backgroundColor);
 // Appends content to the frame, the markup escaped so that it stays one CDATA section.

@@ -41,6 +41,11 @@ constexpr KnownControl kControls[] = {
      "ShockwaveFlash",
      "Movie",
      {"movie", "src", nullptr}},
+    // qtsrc names the movie played where both are given.
+    {"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B",
+     "QTActiveXPlugin",
+     "URL",
+     {"qtsrc", "src", nullptr}},
 };
 
 // The value of the last PARAM below the object with that name (compared without case).

@@ -119,7 +119,8 @@ struct Attribute {
 class Control : public platform::Handle<ControlImpl> {
  public:
   using Handle::Handle;
-  // The control's run-time type name ("MediaPlayer", "WindowsMediaPlayer", "ShockwaveFlash").
+  // The control's run-time type name ("MediaPlayer", "WindowsMediaPlayer", "ShockwaveFlash",
+  // "QTActiveXPlugin"); "Nothing" for Nothing.
   std::string typeName() const;
   // A property by its path ("FileName", "Movie", "currentMedia.sourceURL"); raises 438 when
   // the control has no such member.

@@ -30,6 +30,8 @@ std::string describe(std::int32_t number) {
       return "Permission denied";
     case kObjectNotSet:
       return "Object variable or With block variable not set";
+    case kInvalidUseOfNull:
+      return "Invalid use of Null";
     case kObjectRequired:
       return "Object required";
     case kNotSupported:

@@ -24,6 +24,7 @@ enum RuntimeError : std::int32_t {
   kInternalError = 51,
   kPermissionDenied = 70,
   kObjectNotSet = 91,
+  kInvalidUseOfNull = 94,
   kObjectRequired = 424,
   kNotSupported = 438,
   kAutomationError = 440,

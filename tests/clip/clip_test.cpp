@@ -104,18 +104,6 @@ TEST_F(ClippingTest, SelectionMarkersGoWithTheirClipOrAllAtOnce) {
   EXPECT_EQ(frames().size(), 2u) << "the frames are not the markers' to remove";
 }
 
-// Embedded players are not recognised yet: the clip is numbered and marked, then fails.
-TEST_F(ClippingTest, AnEmbeddedObjectTakesItsIndexAndEndsWithoutADocument) {
-  const std::int32_t index = g_ClipIndex();
-  EXPECT_FALSE(clipObject(byId("video")));
-  EXPECT_EQ(g_ClipIndex(), index + 1);
-  EXPECT_EQ(byId("video").getAttribute("clip-index"), std::to_string(index));
-  EXPECT_TRUE(frames().empty());
-  EXPECT_EQ(g_ClippedElementCount(), 0);
-  expectedRecords = 1;
-  EXPECT_EQ(lastRecord(), "mdlClip Clip() 91 ");
-}
-
 TEST_F(ClippingTest, TheClipDocumentParsesAndKeepsItsOrder) {
   ASSERT_TRUE(clipObject(rangeOver(byId("text"))));
   ASSERT_TRUE(clipObject(byId("pic"), "IMG[0]/"));

@@ -52,11 +52,15 @@ inline constexpr std::uint32_t kInvalidTarget = 0x800A0258;  // "Invalid target 
 using Members = std::vector<std::pair<std::string, Raw>>;
 
 // The engine: the target element's members, its attributes collection (as the engine lists it,
-// typed values and unset attributes included) and its type information's name.
+// typed values and unset attributes included) and its type information's name; for an OBJECT,
+// the class name of the player control its "object" member answers, and the player's members
+// ("currentMedia.sourceURL": sourceURL of the object currentMedia answers).
 struct Engine {
   Members members{};
   Members attributes{};
   const char* type = nullptr;
+  const char* player = nullptr;
+  Members playerMembers{};
 };
 
 struct Row {
@@ -105,6 +109,16 @@ inline std::string listed(const html::Element& e, const std::string& name) {
   for (const html::Attribute& a : e.attributes())
     if (a.nodeName == name) return a.nodeValue;
   return "absent";
+}
+
+// The OBJECT's player: its type name and what member answers, or what that raised.
+inline std::function<std::string(html::Element&)> playing(const char* member) {
+  return [member](html::Element& e) {
+    return outcome([&] {
+      const html::Control player = e.object();
+      return player.typeName() + " " + player.get(member);
+    });
+  };
 }
 
 // Inserts markup at where: "inserted", or what it raised.
@@ -218,6 +232,30 @@ inline std::vector<Row> rows() {
        {.members = {{"object", failure(kUnknownName)}}},
        [](Element& e) { return outcome([&] { return e.object().typeName(); }); },
        "error 438"},
+      {"a Flash OBJECT's player is ShockwaveFlash, its Movie the movie PARAM, in any case",
+       R"(<object id="t" classid="CLSID:d27cdb6e-ae6d-11cf-96b8-444553540000">)"
+       R"(<param name="Movie" value="m.swf"><param name="src" value="other.swf"></object>)",
+       {.player = "ShockwaveFlash", .playerMembers = {{"Movie", text("m.swf")}}},
+       playing("movie"),
+       "ShockwaveFlash m.swf"},
+      {"the newer media player's current media comes from its URL PARAM",
+       R"(<object id="t" classid="clsid:6BF52A52-394A-11D3-B153-00C04F79FAA6">)"
+       R"(<param name="URL" value="b.wmv"></object>)",
+       {.player = "WindowsMediaPlayer",
+        .playerMembers = {{"currentMedia.sourceURL", text("b.wmv")}}},
+       playing("currentMedia.sourceURL"),
+       "WindowsMediaPlayer b.wmv"},
+      {"a QuickTime OBJECT's player is QTActiveXPlugin",
+       R"(<object id="t" classid="clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B">)"
+       R"(<param name="src" value="q.mov"></object>)",
+       {.player = "QTActiveXPlugin", .playerMembers = {{"URL", text("q.mov")}}},
+       playing("URL"),
+       "QTActiveXPlugin q.mov"},
+      {"an OBJECT of a class no player has answers Nothing",
+       R"(<object id="t" classid="clsid:00000000-0000-0000-0000-000000000001"></object>)",
+       {.members = {{"object", null()}}},
+       [](Element& e) { return e.object().typeName(); },
+       "Nothing"},
       {"a member of Nothing raises 91",
        R"(<html id="t"><body>x</body></html>)",
        {.members = {{"parentElement", null()}}},

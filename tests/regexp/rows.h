@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "clip/Video.h"
 #include "platform/regexp.h"
 #include "runtime/error.h"
 
@@ -39,11 +40,23 @@ inline std::string outcome(const Row& row) {
   }
 }
 
-// What the toolbar strips before it counts, and the embed pattern it reads a video's address
-// with.
+// What the toolbar strips before it counts, and the embed-code patterns it reads a video's
+// address, type and flash variables with.
 inline constexpr const char* kStyle = "<style.*?>.*?</style>";
 inline constexpr const char* kTag = "<[^>]+>";
-inline constexpr const char* kEmbed = R"re(.*\<embed[^\<]+src\=([\"\'])([^\"\']*)\1.*)re";
+inline constexpr const char* kEmbed = kEmbedSrc.pattern;
+inline constexpr const char* kEmbedTypePattern = kEmbedType.pattern;
+inline constexpr const char* kEmbedFlashVarsPattern = kEmbedFlashVars.pattern;
+
+// The embed-code pattern a row replaces by its $2 everywhere, which the toolbar's bounded scan
+// must answer as the engine does over the whole text; null for another row.
+inline const EmbedCodePattern* embedCodeOf(const Row& row) {
+  for (const EmbedCodePattern* code : {&kEmbedSrc, &kEmbedType, &kEmbedFlashVars})
+    if (std::string(row.pattern) == code->pattern && row.mode == Mode::kAll &&
+        std::string(row.replacement) == "$2")
+      return code;
+  return nullptr;
+}
 
 // Where Wine's RegExp parts from VBScript's.
 inline constexpr const char* kWineLoopsOnEmptyMatches =
@@ -70,14 +83,31 @@ inline const std::vector<Row>& rows() {
        kAll, "a \t\r\n\f\vb  c", " ", "a b c"},
       {"\\s does not match a no-break space", "\\s", kAll, "a\u00A0b c", "_", "a\u00A0b_c",
        kWineSpaces},
-      {"The embed pattern gives the address between double quotes", kEmbed, kFirst,
+      {"The embed pattern gives the address between double quotes", kEmbed, kAll,
        "<p>x</p><embed width=5 src=\"movie.swf\" quality=high>", "$2", "movie.swf"},
-      {"The embed pattern gives the address between single quotes", kEmbed, kFirst,
+      {"The embed pattern gives the address between single quotes", kEmbed, kAll,
        "<embed src='clip.swf'>", "$2", "clip.swf"},
-      {"The embed pattern needs the same quote at both ends", kEmbed, kFirst,
+      {"The embed pattern needs the same quote at both ends", kEmbed, kAll,
        "<embed src=\"a.swf' x>", "$2", "<embed src=\"a.swf' x>"},
-      {"The embed pattern matches within its line", kEmbed, kFirst,
-       "<p>\n<embed src=\"m.swf\">\nend", "$2", "<p>\nm.swf\nend"},
+      {"The embed pattern matches within its line", kEmbed, kAll, "<p>\n<embed src=\"m.swf\">\nend",
+       "$2", "<p>\nm.swf\nend"},
+      {"The embed pattern takes the last tag of a line that has the attribute", kEmbed, kAll,
+       "<embed src='a.swf'>x<embed src='b.swf'><embed width=1>", "$2", "b.swf"},
+      {"The embed pattern tries a tag inside another's value first", kEmbed, kAll,
+       "<embed src=\"x<embed src='y'\">", "$2", "y"},
+      {"The embed pattern falls back on an earlier attribute when the last is not closed alike",
+       kEmbed, kAll, "<embed src=\"a.swf\" alt=x src='b.swf\">", "$2", "a.swf"},
+      {"The embed pattern replaces the code of every line, a value running over lines too", kEmbed,
+       kAll, "a<embed src='1'>b\nno\nc<embed src=\"2\n3\">d\ne", "$2", "1\nno\n2\n3\ne"},
+      {"The embed pattern does not look past a < inside the tag", kEmbed, kAll,
+       "<embed a=<b src=\"x\">", "$2", "<embed a=<b src=\"x\">"},
+      {"The embed pattern does not read upper-case embed code", kEmbed, kAll,
+       "<EMBED src=\"x\"><embed SRC=\"y\">", "$2", "<EMBED src=\"x\"><embed SRC=\"y\">"},
+      {"The type pattern gives the type", kEmbedTypePattern, kAll,
+       "<embed src=\"a.swf\" type=\"application/x-shockwave-flash\">", "$2",
+       "application/x-shockwave-flash"},
+      {"The flashvars pattern gives the flash variables", kEmbedFlashVarsPattern, kAll,
+       "<object><embed flashvars='v=1&amp;w=2' src=\"a\"></embed></object>", "$2", "v=1&amp;w=2"},
       {"Without Global only the first match is replaced", "a", kFirst, "banana", "o", "bonana"},
       {"With Global every match is replaced", "a", kAll, "banana", "o", "bonono"},
       {"Case matters unless IgnoreCase is set", "ab", kAll, "Ab ab AB", "x", "Ab x AB"},

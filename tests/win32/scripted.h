@@ -36,7 +36,8 @@ inline win32::Value real(double number) {
 }
 
 class ScriptedObject final
-    : public com::Object<IDispatch, IConnectionPointContainer, IConnectionPoint, IServiceProvider> {
+    : public com::Object<IDispatch, IConnectionPointContainer, IConnectionPoint, IServiceProvider,
+                         IProvideClassInfo> {
  public:
   static constexpr const char* kRaised = "Raised by the page";  // what its exceptions say
   // getAttribute without flag 2 answers an href or src as an address below this.
@@ -87,13 +88,12 @@ class ScriptedObject final
   ScriptedObject& browser(com::Ptr<IUnknown> object) { return browser_ = std::move(object), *this; }
   // Type information of that name, without class information, as an element's dispinterface.
   ScriptedObject& typeNamed(const std::string& name) {
-    com::Ptr<ICreateTypeLib2> library;
-    com::Ptr<ICreateTypeInfo> created;
-    std::wstring wide = win32::wide(name);
-    win32::check(CreateTypeLib2(SYS_WIN64, L"scripted.tlb", library.put()));
-    win32::check(library->CreateTypeInfo(wide.data(), TKIND_DISPATCH, created.put()));
-    typeLib_ = library.query<ITypeLib>(IID_ITypeLib);
-    typeInfo_ = created.query<ITypeInfo>(IID_ITypeInfo);
+    typeInfo_ = newTypeInfo(name, TKIND_DISPATCH);
+    return *this;
+  }
+  // Class information of that name, answered through IProvideClassInfo, as a control's.
+  ScriptedObject& classNamed(const std::string& name) {
+    classInfo_ = newTypeInfo(name, TKIND_COCLASS);
     return *this;
   }
   // Answers IHTMLEventObj, as the page's event objects do; the adapter only calls IDispatch.
@@ -116,7 +116,13 @@ class ScriptedObject final
          {extra_ ? *extra_ : IID_IDispatch, self},
          {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
          {IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)},
-         {IID_IServiceProvider, static_cast<IServiceProvider*>(this)}});
+         {IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
+         {classInfo_ ? IID_IProvideClassInfo : IID_IDispatch,
+          static_cast<IProvideClassInfo*>(this)}});
+  }
+  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
+    *info = com::Ptr<ITypeInfo>(classInfo_).detach();
+    return *info ? S_OK : E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     return *count = typeInfo_ ? 1 : 0, S_OK;
@@ -244,6 +250,16 @@ class ScriptedObject final
     };
   }
 
+  com::Ptr<ITypeInfo> newTypeInfo(const std::string& name, TYPEKIND kind) {
+    com::Ptr<ICreateTypeLib2> library;
+    com::Ptr<ICreateTypeInfo> created;
+    std::wstring wide = win32::wide(name);
+    win32::check(CreateTypeLib2(SYS_WIN64, L"scripted.tlb", library.put()));
+    win32::check(library->CreateTypeInfo(wide.data(), kind, created.put()));
+    typeLibs_.push_back(library.query<ITypeLib>(IID_ITypeLib));
+    return created.query<ITypeInfo>(IID_ITypeInfo);
+  }
+
   // A callee keeps a reference's value (indirect); a check's values stay as it gave them.
   static void copy(win32::Value& to, const VARIANT& from, bool indirect = false) {
     VariantClear(to.get());
@@ -287,8 +303,9 @@ class ScriptedObject final
   const IID* events_ = nullptr;
   DWORD cookies_ = 0;
   com::Ptr<IUnknown> browser_;
-  com::Ptr<ITypeLib> typeLib_;
+  std::vector<com::Ptr<ITypeLib>> typeLibs_;  // what the type information belongs to
   com::Ptr<ITypeInfo> typeInfo_;
+  com::Ptr<ITypeInfo> classInfo_;
   bool eventObject_ = false;
   const IID* extra_ = nullptr;
 };
