@@ -34,13 +34,12 @@ struct Stage {
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     if (GetParent(hwnd) != pane || !(style & WS_CHILD) || (style & WS_POPUP))
       return "no plain child of the pane";
-    RECT r{}, o{}, client{};
-    GetWindowRect(hwnd, &r);
-    GetWindowRect(pane, &o);
+    const std::vector<long> p = place(hwnd, pane);
+    RECT client{};
     GetClientRect(hwnd, &client);
-    return std::to_string(r.left - o.left) + "," + std::to_string(r.top - o.top) + " " +
-           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + ", client " +
-           std::to_string(client.right) + "x" + std::to_string(client.bottom);
+    return std::to_string(p[0]) + "," + std::to_string(p[1]) + " " + std::to_string(p[2]) + "x" +
+           std::to_string(p[3]) + ", client " + std::to_string(client.right) + "x" +
+           std::to_string(client.bottom);
   }
 };
 
@@ -66,12 +65,6 @@ Scripted objectOn(const std::string& host) {
   return object;
 }
 
-void release(ui::Form& form, const ui::Control& control) {
-  const RECT r = control.formRect();
-  SendMessageW(form.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
-  SendMessageW(form.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
-}
-
 // The button sticks out left of a narrow object: 77 left of its right edge, 10 below its top.
 void checkHoverButton(Stage& stage) {
   frmMouseOver& button = ui::Instance<frmMouseOver>::get();
@@ -82,7 +75,7 @@ void checkHoverButton(Stage& stage) {
   const std::string place = stage.placeOf(button.hWnd());
   expect(place == "263,210 67x19, client 67x19", "the hover button lies at " + place);
   expect(IsWindowVisible(button.hWnd()), "the hover button is hidden");
-  release(button, button.imgLumora[0]);
+  click(button.hWnd(), button.imgLumora[0].formRect());
   expect(button.imgLumora[1].Visible, "a click on the clip picture left the unclip one hidden");
 }
 
@@ -104,7 +97,7 @@ void checkEmbeddingDisabled(Stage& stage) {
            "the message box has other buttons than OK");
     SendMessageW(box, WM_COMMAND, IDOK, 0);
   });
-  release(button, button.imgLumora[2]);
+  click(button.hWnd(), button.imgLumora[2].formRect());
   expect(seen && button.imgLumora[2].Visible, "the disabled video's picture showed no message");
 }
 

@@ -28,6 +28,25 @@ struct BoundaryCatches {
   ~BoundaryCatches() { counting = nullptr; }
 };
 
+// Where a window is from another's top-left corner (or the screen's), and its width and height.
+inline std::vector<long> place(HWND hwnd, HWND from = nullptr) {
+  RECT r{}, o{};
+  GetWindowRect(hwnd, &r);
+  if (from) GetWindowRect(from, &o);
+  return {r.left - o.left, r.top - o.top, r.right - r.left, r.bottom - r.top};
+}
+
+// A failure of what unless the numbers are the wanted ones; the line gives both.
+void expectNumbers(const std::vector<long>& got, const std::vector<long>& wanted,
+                   const std::string& what);
+
+// A left press and release 2 pixels inside the top-left corner of r, a control's place on the
+// form's window.
+inline void click(HWND form, const RECT& r) {
+  SendMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+  SendMessageW(form, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+}
+
 // Runs this thread's message queue until done() or the wait is over; done() at the end.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait);
 

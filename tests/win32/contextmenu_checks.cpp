@@ -25,33 +25,22 @@ HWND trackbar() {
   return FindWindowExW(menu().hWnd(), nullptr, TRACKBAR_CLASSW, nullptr);
 }
 
+// The trackbar's bounds and position, as its messages answer them.
 std::vector<long> numbers(HWND slider) {
   return {static_cast<long>(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0)),
           static_cast<long>(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0)),
           static_cast<long>(SendMessageW(slider, TBM_GETPOS, 0, 0))};
 }
 
-void expectNumbers(HWND slider, const std::vector<long>& wanted, const std::string& what) {
-  const std::vector<long> got = numbers(slider);
-  expect(got == wanted, what + ": the trackbar answers " + std::to_string(got[0]) + ".." +
-                            std::to_string(got[1]) + " at " + std::to_string(got[2]));
-}
-
 void checkWindow() {
   const HWND hwnd = menu().hWnd();
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  expect(r.right - r.left == 102 && r.bottom - r.top == 169, "the menu is not 102 x 169");
+  expectNumbers({place(hwnd)[2], place(hwnd)[3]}, {102, 169}, "the menu's width and height");
   const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
   expect((style & WS_POPUP) && !(style & WS_CAPTION), "the menu is not a borderless popup");
   const HWND slider = trackbar();
   if (!expect(slider != nullptr, "the menu has no trackbar")) return;
   expect((GetWindowLongPtrW(slider, GWL_STYLE) & TBS_VERT) != 0, "the trackbar is not upright");
-  RECT s{};
-  GetWindowRect(slider, &s);
-  expect(s.left - r.left == 36 && s.top - r.top == 30 && s.right - s.left == 30 &&
-             s.bottom - s.top == 86,
-         "the trackbar is not at 36,30 30 x 86");
+  expectNumbers(place(slider, hwnd), {36, 30, 30, 86}, "the trackbar's place and size");
   expect(slider == menu().LumoraSlider.hWnd(), "the trackbar is not the menu's slider");
 }
 
@@ -59,7 +48,8 @@ void checkWindow() {
 void checkOpening() {
   g_CurrentElement() = {};
   menu().setProxy(nullptr);
-  expectNumbers(trackbar(), {0, 0, 0}, "with no level");
+  expectNumbers(numbers(trackbar()), {0, 0, 0},
+                "with no level, the trackbar's bounds and position");
   for (std::size_t i = 0; i < menu().imgTicksLeft.size(); ++i)
     expect(!menu().imgTicksLeft[i].Visible && !menu().imgTicksRight[i].Visible,
            "a tick picture shows with no level");
@@ -76,7 +66,7 @@ void checkMoves() {
   menu().LumoraSlider.setMin(0);
   menu().LumoraSlider.setMax(4);
   menu().LumoraSlider.setValue(2);
-  expectNumbers(slider, {0, 4, 2}, "after the bounds and the value were set");
+  expectNumbers(numbers(slider), {0, 4, 2}, "once set, the trackbar's bounds and position");
   expect(changes == 0, "setting the value in code raised ValueChange");
   const long before = menu().LumoraSlider.Value();
   SendMessageW(slider, WM_KEYDOWN, VK_DOWN, 0);

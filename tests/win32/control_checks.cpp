@@ -27,6 +27,14 @@ class ControlsForm : public ui::Form {
   ui::Label label{*this};  // empty and so unseen, but where the label checks put text
   ui::Timer timer{*this};
 
+  // The window 200 x 120, the art stretched over left, top, width, height.
+  void placeArt(long left, long top, long width, long height) {
+    ui::MoveWindow(hWnd(), 0, 0, 200, 120, TRUE);
+    art.Stretch = true;
+    art.setPicture(ui::LoadArt("clip_button"));
+    art.Left = left, art.Top = top, art.Width = width, art.Height = height;
+  }
+
  protected:
   std::string formName() const override { return "FolverraSmokeControls"; }
 };
@@ -62,13 +70,7 @@ void checkArt() {
 void checkPaint() {
   ControlsForm form;
   HWND hwnd = form.hWnd();
-  ui::MoveWindow(hwnd, 0, 0, 200, 120, TRUE);
-  form.art.Stretch = true;
-  form.art.setPicture(ui::LoadArt("clip_button"));
-  form.art.Left = 10;
-  form.art.Top = 20;
-  form.art.Width = 48;
-  form.art.Height = 50;
+  form.placeArt(10, 20, 48, 50);
   form.Show();
   expect(repaint(hwnd), "WM_PAINT does not validate the form's window");
   HDC dc = GetDC(hwnd);
@@ -153,11 +155,7 @@ int changed(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b, cons
 void checkLabel() {
   ControlsForm form;
   HWND hwnd = form.hWnd();
-  ui::MoveWindow(hwnd, 0, 0, 200, 120, TRUE);
-  form.art.Stretch = true;
-  form.art.setPicture(ui::LoadArt("clip_button"));
-  form.art.Width = kShotWidth;
-  form.art.Height = kShotHeight;
+  form.placeArt(0, 0, kShotWidth, kShotHeight);
   ui::Label& label = form.label;
   label.Left = 8;
   label.Top = 6;

@@ -86,10 +86,8 @@ struct Stage {
         "Done Clipping " + what, [] { clickDoneClipping(); }, check);
   }
   static void clickDoneClipping() {
-    const RECT r = ui::Instance<frmClipBar>::get().imgDoneClipping.formRect();
-    const HWND bar = ui::Instance<frmClipBar>::get().hWnd();
-    SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
-    SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+    frmClipBar& bar = ui::Instance<frmClipBar>::get();
+    click(bar.hWnd(), bar.imgDoneClipping.formRect());
   }
 };
 

@@ -19,6 +19,15 @@ bool expect(bool ok, const std::string& what) {
   return ok;
 }
 
+void expectNumbers(const std::vector<long>& got, const std::vector<long>& wanted,
+                   const std::string& what) {
+  std::string line = what + " are";
+  for (const long n : got) line.append(" ").append(std::to_string(n));
+  line.append(", not");
+  for (const long n : wanted) line.append(" ").append(std::to_string(n));
+  expect(got == wanted, line);
+}
+
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait) {
   const auto until = std::chrono::steady_clock::now() + wait;
   while (!done() && std::chrono::steady_clock::now() < until) {
