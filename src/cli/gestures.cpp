@@ -73,12 +73,6 @@ void clickControl(ui::Form& form, const ui::Control& control) {
   ui::SendMessage(form.hWnd(), WM_LBUTTONUP, 0, at);
 }
 
-template <class F>
-F* shown() {
-  return ui::Instance<F>::exists() && ui::Instance<F>::get().isLoaded() ? &ui::Instance<F>::get()
-                                                                        : nullptr;
-}
-
 // Work that waits in the thread's queue for whichever loop pumps it next: a modal dialog's too,
 // so a choice can be made in a dialog that is still to come.
 LRESULT CALLBACK queueProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -99,12 +93,12 @@ void later(std::function<void()> work) {
 // The choice in the done-clipping dialog; with nothing clipped, the prompt's OK instead. The
 // name of the form answered goes to seen before the click, which may bring up another.
 void chooseInDoneClipping(const std::string& choice, std::vector<std::string>& seen) {
-  if (frmPleaseClipSomething* prompt = shown<frmPleaseClipSomething>()) {
+  if (frmPleaseClipSomething* prompt = loadedForm<frmPleaseClipSomething>()) {
     seen.push_back("frmPleaseClipSomething");
     clickControl(*prompt, prompt->OKButton);
     return;
   }
-  frmDoneClipping* dialog = shown<frmDoneClipping>();
+  frmDoneClipping* dialog = loadedForm<frmDoneClipping>();
   if (!dialog) return;
   seen.push_back("frmDoneClipping");
   const std::pair<const char*, const ui::Control*> controls[] = {{"save", &dialog->imgSave},
@@ -118,13 +112,13 @@ void chooseInDoneClipping(const std::string& choice, std::vector<std::string>& s
 
 // The blog's dialog has Edit Clip only, so it takes that whatever the answer.
 void chooseInOverLimit(const std::string& choice, std::vector<std::string>& seen) {
-  if (frmOverLimit* dialog = shown<frmOverLimit>()) {
+  if (frmOverLimit* dialog = loadedForm<frmOverLimit>()) {
     seen.push_back("frmOverLimit");
     const ui::Control& button = choice == "save-privately"
                                     ? static_cast<const ui::Control&>(dialog->cmdSave)
                                     : dialog->cmdCancel;
     clickControl(*dialog, button);
-  } else if (frmOverLimitBlog* blog = shown<frmOverLimitBlog>()) {
+  } else if (frmOverLimitBlog* blog = loadedForm<frmOverLimitBlog>()) {
     seen.push_back("frmOverLimitBlog");
     clickControl(*blog, blog->cmdCancel);
   }
@@ -417,7 +411,7 @@ void Session::select(const Target& t) {
 // Done Clipping, with the choices already waiting for the dialogs it brings up, then the save's
 // answer.
 void Session::doneClipping(const Gesture& g) {
-  frmClipBar* bar = shown<frmClipBar>();
+  frmClipBar* bar = loadedForm<frmClipBar>();
   if (!bar) throw UsageError{"--done needs the clip bar: turn clipping on first"};
   const std::vector<browser::WebBrowser> before = browser::ShellWindows();
   dialogs_.clear();
@@ -458,7 +452,7 @@ namespace {
 
 // The menu as the user sees it: open over the page.
 frmContextMenu& openMenu(const char* gesture) {
-  frmContextMenu* menu = shown<frmContextMenu>();
+  frmContextMenu* menu = loadedForm<frmContextMenu>();
   if (!menu || !ui::IsWindowVisible(menu->hWnd()))
     throw UsageError{std::string(gesture) +
                      " needs the context menu: right-click a framed element"};
@@ -487,7 +481,7 @@ void Session::clickMenuButton(Gesture::Kind button) {
 
 // The picture the button shows, where a user sees it.
 void Session::clickHoverButton() {
-  frmMouseOver* button = shown<frmMouseOver>();
+  frmMouseOver* button = loadedForm<frmMouseOver>();
   if (!button || !ui::IsWindowVisible(button->hWnd()))
     throw UsageError{"no hover button is shown: move onto a video of a supported site first"};
   for (const ui::Image& picture : button->imgLumora)
@@ -498,7 +492,7 @@ void Session::clickHoverButton() {
 }
 
 void Session::clickSelectionButton() {
-  frmClipSelection* button = shown<frmClipSelection>();
+  frmClipSelection* button = loadedForm<frmClipSelection>();
   if (!button || !ui::IsWindowVisible(button->hWnd()))
     throw UsageError{"no selection button is shown: select some text first"};
   clickControl(*button, button->imgClip);

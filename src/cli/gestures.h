@@ -8,6 +8,7 @@
 
 #include "headless/browser.h"
 #include "platform/html.h"
+#include "runtime/form.h"
 
 namespace cli {
 
@@ -49,6 +50,13 @@ std::optional<Gesture::Kind> gestureNamed(const std::string& option);
 bool takesValue(Gesture::Kind kind);
 // Raises UsageError for a value the gesture cannot take.
 Gesture makeGesture(Gesture::Kind kind, const std::string& value);
+
+// The thread's form of that class when its window is there; none before it loads or once unloaded.
+template <class F>
+F* loadedForm() {
+  return ui::Instance<F>::exists() && ui::Instance<F>::get().isLoaded() ? &ui::Instance<F>::get()
+                                                                        : nullptr;
+}
 
 // The documents of the page and its frames, the page first.
 std::vector<html::Document> documents(const headless::Pane& pane);

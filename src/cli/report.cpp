@@ -56,13 +56,6 @@ ordered_json rectOf(long left, long top, long width, long height) {
   return ordered_json::array({left, top, width, height});
 }
 
-// The thread's form of that class when its window is there; none before it loads or once unloaded.
-template <class F>
-F* loadedForm() {
-  return ui::Instance<F>::exists() && ui::Instance<F>::get().isLoaded() ? &ui::Instance<F>::get()
-                                                                        : nullptr;
-}
-
 // Where a window lies in its parent's client area, and its size.
 ordered_json placeInParent(HWND hwnd) {
   RECT w{};
